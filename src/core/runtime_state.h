@@ -1,0 +1,65 @@
+#pragma once
+// The one record of the program's runtime state: named text fields, named ordered lists and
+// the two timers. Every field holds text, numbers and flags included.
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "src/core/chat_port.h"
+#include "src/core/state_list.h"
+
+namespace spindeck {
+
+struct RuntimeState {
+  RuntimeState();
+  RuntimeState(const RuntimeState&) = delete;
+  RuntimeState& operator=(const RuntimeState&) = delete;
+
+  // Text fields, with their values at the moment the main form exists.
+  std::string lblhandle;           // DJ name
+  std::string lblloads = "0";      // load counter
+  std::string lblstyle;            // current chat style
+  std::string lblfont;             // font face of the reply text
+  std::string lblfcolor;           // colour of the reply text
+  std::string lblfascii;           // front decoration
+  std::string lblbascii;           // back decoration
+  std::string lblmascii;           // middle decoration
+  std::string lblacolor;           // colour of the decorations
+  std::string lblafont;            // font face of the decorations
+  std::string lblsauthor;          // author of the current style
+  std::string lblElitemode = "0";  // elite filter: "0" on, "1" off
+  std::string lblplaymode = "0";   // play mode "0".."4"
+  std::string lblrand;             // search text of shuffle by text
+  std::string lblsong;             // display name of the song last started
+  std::string lbllen;              // length of the open song, mm:ss
+  std::string lblcpos;             // position in the open song, mm:ss
+  std::string lblmins = "0";       // minutes of the current away period
+  std::string lblhours = "0";      // hours of the current away period
+  std::string lblrsn;              // away reason
+
+  // Ordered lists.
+  StateList lstcmds;      // help lines (shown)
+  StateList lstStyles;    // style names (shown)
+  StateList lstdirs;      // music directories
+  StateList lstpl;        // playlist entries (shown); its selection is the playlist cursor
+  StateList lstmultidir;  // full song paths, parallel to lstpl
+  StateList lstfound1;    // entries of the last search
+  StateList lstfound2;    // paths of the last search
+  StateList lstsn;        // screen names of the room, as last read
+  StateList lstfound;     // names the last ignore command matched
+  StateList lstMsg;       // messages left while away (shown), at most 20
+
+  // Timers: the position timer (1 ms) and the away timer (60000 ms), both stopped at start.
+  QTimer tmrmp3;
+  QTimer tmrIdle;
+
+  // Where the program's files live: the folder that holds the executable.
+  std::filesystem::path programFolder;
+
+  // The chat client, as the dispatcher and the composer need it. May be empty: then no line
+  // passes the sender test and replies are lost.
+  std::unique_ptr<ChatPort> chat;
+};
+
+}  // namespace spindeck

@@ -1,0 +1,16 @@
+// spin.deck: a chat-room jukebox commanded from the chat room.
+#include <QApplication>
+#include <cstdlib>
+
+#include "src/core/runtime_state.h"
+
+int main(int argc, char** argv) {
+  // Without a display the program runs on Qt's offscreen platform, so it works on a server.
+  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  }
+  QApplication app(argc, argv);
+  spindeck::RuntimeState state;
+  state.programFolder = QCoreApplication::applicationDirPath().toStdString();
+  return 0;
+}
