@@ -1,0 +1,20 @@
+#pragma once
+// Where the program's own files lie: all in the program folder. The paths are native; style
+// names are Windows-1252 text and are converted for the file name.
+#include <filesystem>
+#include <string>
+
+#include "src/core/runtime_state.h"
+
+namespace spindeck {
+
+// The settings file "config.dll".
+std::filesystem::path SettingsFile(const RuntimeState& state);
+// The directory list file "dirs.txt".
+std::filesystem::path DirListFile(const RuntimeState& state);
+// The folder "styles" that holds one ".dll" file per chat style.
+std::filesystem::path StylesFolder(const RuntimeState& state);
+// The file of one chat style: the styles folder, the name and ".dll".
+std::filesystem::path StyleFile(const RuntimeState& state, const std::string& styleName);
+
+}  // namespace spindeck
