@@ -1,0 +1,116 @@
+#pragma once
+// The window and process services through which the program drives the chat client, a
+// separate process. The functions keep the names, argument order and results of their
+// Windows namesakes. Window calls travel over "the desktop", a Unix-domain socket served by
+// the process that owns the windows (see desktop_host.h); memory is read with
+// process_vm_readv.
+//
+// Every window call is synchronous and does not turn any event loop. A call that gets no
+// answer within 2 seconds fails as if the window did not exist (0 or an empty text), and the
+// next call tries afresh. Nothing is kept between calls: a client that dies or restarts is
+// found again by the next call. With no process listening on the desktop there is no
+// client: FindWindowA gives 0 and every later step gives nothing.
+//
+// Text is 8-bit Windows-1252, NUL-terminated where Windows terminates it.
+#include <cstddef>
+#include <cstdint>
+
+namespace win32 {
+
+using HWND = std::uint32_t;   // 0 = no window
+using HMENU = std::uint32_t;  // 0 = no menu
+using UINT = std::uint32_t;
+using DWORD = std::uint32_t;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+using BOOL = int;
+using WORD = std::uint16_t;
+using SIZE_T = std::size_t;
+using LPCVOID = const void*;
+using LPVOID = void*;
+
+// An open process, from OpenProcess; nullptr = none. Released by CloseHandle.
+struct ProcessHandleTag;
+using HANDLE = ProcessHandleTag*;
+
+constexpr BOOL FALSE = 0;
+constexpr BOOL TRUE = 1;
+
+// Window messages.
+constexpr UINT WM_SETTEXT = 12;        // lParam: const char* text; returns TRUE
+constexpr UINT WM_GETTEXT = 13;        // wParam: buffer size; lParam: char* buffer
+constexpr UINT WM_GETTEXTLENGTH = 14;  // returns the text length
+constexpr UINT WM_CLOSE = 16;
+constexpr UINT WM_CHAR = 258;  // wParam: character code
+constexpr UINT WM_LBUTTONDOWN = 513;
+constexpr UINT WM_LBUTTONUP = 514;
+constexpr UINT WM_LBUTTONDBLCLK = 515;
+constexpr UINT BM_GETCHECK = 240;
+constexpr UINT LB_SETCURSEL = 390;
+constexpr UINT LB_GETCOUNT = 395;
+constexpr UINT LB_GETITEMDATA = 409;
+constexpr UINT EM_GETLINECOUNT = 0xBA;
+// wParam: line index; lParam: char* buffer whose first WORD holds its size in characters.
+// Returns the characters copied; no NUL is added.
+constexpr UINT EM_GETLINE = 0xC4;
+
+// Menu flags.
+constexpr UINT MF_BYCOMMAND = 0;
+constexpr UINT MF_BYPOSITION = 0x400;
+
+// Process access rights.
+constexpr DWORD PROCESS_VM_READ = 0x10;
+constexpr DWORD STANDARD_RIGHTS_REQUIRED = 0xF0000;
+
+// Top-level window whose class (any case) and title match; nullptr matches anything.
+HWND FindWindowA(const char* lpClassName, const char* lpWindowName);
+
+// Next direct child of hWndParent (0 = the desktop, i.e. top-level windows) in z-order, top
+// first, after hWndChildAfter (0 = from the first), whose class (any case) and title match;
+// nullptr matches anything. 0 when there is none.
+HWND FindWindowExA(HWND hWndParent, HWND hWndChildAfter, const char* lpszClass,
+                   const char* lpszWindow);
+
+// Sends a message and waits for its result; 0 when the window does not exist or the owner
+// does not answer in time. For WM_SETTEXT lParam is the text; for WM_GETTEXT and EM_GETLINE
+// it is the caller's buffer, filled with Windows' truncation and NUL rules.
+LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+
+// Queues a message for the window and returns once the owner has queued it (TRUE), or FALSE.
+// The owner handles it later. lParam travels as a plain number.
+BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+
+// Copies at most nMaxCount - 1 characters of the window's caption and a NUL; returns the
+// characters copied (0 and an empty buffer when the window does not exist).
+int GetWindowTextA(HWND hWnd, char* lpString, int nMaxCount);
+int GetWindowTextLengthA(HWND hWnd);
+
+// Menu bar of a window (0 = none); item count (-1 for an invalid menu); submenu at a
+// position (0 = none); command id at a position (0xFFFFFFFF for a submenu or no item).
+HMENU GetMenu(HWND hWnd);
+int GetMenuItemCount(HMENU hMenu);
+HMENU GetSubMenu(HMENU hMenu, int nPos);
+UINT GetMenuItemID(HMENU hMenu, int nPos);
+
+// Copies the item's text (by command id with MF_BYCOMMAND, by position with MF_BYPOSITION):
+// at most cchMax - 1 characters and a NUL. Returns the characters copied, 0 when there is no
+// such item; with lpString nullptr returns the text's length.
+int GetMenuStringA(HMENU hMenu, UINT uIDItem, char* lpString, int cchMax, UINT flags);
+
+// Returns the owner's thread id (non-zero) and stores its process id, or 0 when the window
+// does not exist (the process id is then set to 0).
+DWORD GetWindowThreadProcessId(HWND hWnd, DWORD* lpdwProcessId);
+
+// Opens a process for reading its memory. Needs PROCESS_VM_READ in the access mask; fails
+// (nullptr) when the process does not exist or cannot be read.
+HANDLE OpenProcess(DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwProcessId);
+
+// Reads nSize bytes at lpBaseAddress of the process into lpBuffer. TRUE only when all bytes
+// were read; the count read is stored when lpNumberOfBytesRead is not nullptr.
+BOOL ReadProcessMemory(HANDLE hProcess, LPCVOID lpBaseAddress, LPVOID lpBuffer, SIZE_T nSize,
+                       SIZE_T* lpNumberOfBytesRead);
+
+BOOL CloseHandle(HANDLE hObject);
+
+}  // namespace win32
