@@ -1,0 +1,19 @@
+#pragma once
+#include "src/core/chat_line.h"
+#include "src/core/command_table.h"
+#include "src/core/runtime_state.h"
+
+namespace spindeck {
+
+// Handles one chat line of the room: builds the reply fragments, obeys only the user's own
+// lines, and runs the first command of the table whose word equals the line's command word,
+// when the argument fits that command's rule. Anything else is ignored without a reply.
+void DispatchChatLine(RuntimeState& state, const CommandTable& table, const ChatLine& line);
+
+// The same with the program's own command table.
+void DispatchChatLine(RuntimeState& state, const ChatLine& line);
+
+// The user's screen name as the chat client shows it, or an empty text.
+std::string UserScreenName(RuntimeState& state);
+
+}  // namespace spindeck

@@ -1,0 +1,16 @@
+#pragma once
+#include <array>
+
+#include "src/core/state_list.h"
+
+namespace spindeck {
+
+constexpr std::size_t kHelpLineCount = 55;
+
+// The help lines in display order.
+const std::array<const char*, kHelpLineCount>& HelpLines();
+
+// Empties the list and fills it with the help lines.
+void FillHelpList(StateList& list);
+
+}  // namespace spindeck

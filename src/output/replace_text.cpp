@@ -1,0 +1,52 @@
+#include "src/output/replace_text.h"
+
+namespace spindeck {
+namespace {
+
+unsigned char LowerByte(unsigned char c) {
+  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+  // Latin-1 capitals, but not the multiplication sign.
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
+  if (c == 0x8A || c == 0x8C || c == 0x8E) return static_cast<unsigned char>(c + 16);  // S, OE, Z
+  if (c == 0x9F) return 0xFF;  // Y with diaeresis
+  return c;
+}
+
+unsigned char UpperByte(unsigned char c) {
+  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
+  if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<unsigned char>(c - 16);
+  if (c == 0xFF) return 0x9F;
+  return c;
+}
+
+}  // namespace
+
+std::string LowerText(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) c = static_cast<char>(LowerByte(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string UpperText(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) c = static_cast<char>(UpperByte(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string ReplaceText(const std::string& source, const std::string& find,
+                        const std::string& replacement) {
+  if (find.empty()) return source;
+  const std::string lowerFind = LowerText(find);
+  std::string result = source;
+  std::string lowerResult = LowerText(result);
+  std::size_t p = lowerResult.find(lowerFind);
+  while (p != std::string::npos) {
+    result.replace(p, find.size(), replacement);
+    lowerResult.replace(p, find.size(), LowerText(replacement));
+    p = lowerResult.find(lowerFind, p + replacement.size());
+  }
+  return result;
+}
+
+}  // namespace spindeck

@@ -1,0 +1,130 @@
+#include "src/core/dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include "src/core/help_list.h"
+#include "tests/support/fake_chat.h"
+
+namespace spindeck {
+namespace {
+
+using testing::FakeChat;
+using testing::InstallFakeChat;
+
+TEST(SplitChatText, WordIsLowerCasedAndArgumentKeptAsTyped) {
+  EXPECT_EQ(SplitChatText("P Madonna").word, "p");
+  EXPECT_EQ(SplitChatText("P Madonna").argument, "Madonna");
+  EXPECT_EQ(SplitChatText("p  madonna").argument, " madonna");
+  EXPECT_EQ(SplitChatText("p").argument, "");
+  EXPECT_EQ(SplitChatText("p ").argument, "");
+  EXPECT_EQ(SplitChatText("").word, "");
+  EXPECT_EQ(SplitChatText("DJ?").word, "dj?");
+  EXPECT_EQ(SplitChatText("\xC9LITE x").word, "\xE9lite");
+}
+
+// A table of the program's words and rules whose handlers record what they were given.
+struct RecordingTable {
+  CommandTable table = DefaultCommandTable();
+  std::vector<std::pair<std::size_t, std::string>> calls;
+  ReplyFragments lastFragments;
+
+  RecordingTable() {
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      table[i].handler = [this, i](RuntimeState&, const std::string& arg, const ReplyFragments& f) {
+        calls.emplace_back(i + 1, arg);
+        lastFragments = f;
+      };
+    }
+  }
+};
+
+class DispatchTest : public ::testing::Test {
+ protected:
+  RuntimeState state;
+  FakeChat& chat = InstallFakeChat(state, "DjSam");
+  RecordingTable rec;
+
+  void Say(const std::string& sender, const std::string& text) {
+    DispatchChatLine(state, rec.table, {sender, text});
+  }
+};
+
+TEST_F(DispatchTest, RowsAreTestedInOrderByWholeWord) {
+  Say("DjSam", "dj?");
+  Say("DjSam", "xidle");
+  Say("DjSam", "X bob");
+  Say("DjSam", "re lunch");
+  ASSERT_EQ(rec.calls.size(), 4u);
+  EXPECT_EQ(rec.calls[0].first, 30u);
+  EXPECT_EQ(rec.calls[1].first, 2u);
+  EXPECT_EQ(rec.calls[2], (std::pair<std::size_t, std::string>{50u, "bob"}));
+  EXPECT_EQ(rec.calls[3].first, 54u);
+}
+
+TEST_F(DispatchTest, ArgumentRulesSilentlyDropLines) {
+  Say("DjSam", "stop now");  // none
+  Say("DjSam", "p");         // required
+  Say("DjSam", "eliteon x");
+  EXPECT_TRUE(rec.calls.empty());
+  Say("DjSam", "fa");  // any: dispatched with an empty argument
+  Say("DjSam", "r");   // optional, both forms
+  Say("DjSam", "r abc");
+  Say("DjSam", "dirs whatever");
+  ASSERT_EQ(rec.calls.size(), 4u);
+  EXPECT_EQ(rec.calls[0], (std::pair<std::size_t, std::string>{32u, ""}));
+  EXPECT_EQ(rec.calls[2], (std::pair<std::size_t, std::string>{9u, "abc"}));
+  EXPECT_TRUE(chat.sent.empty());
+}
+
+TEST_F(DispatchTest, OnlyTheUsersOwnKnownCommandsRun) {
+  Say("Bob", "p madonna");
+  Say("djsam", "p madonna");  // the sender test is case-sensitive
+  Say("DjSam", ".p madonna");
+  Say("DjSam", "");
+  Say("DjSam", "scroll");
+  EXPECT_TRUE(rec.calls.empty());
+  chat.screenName_ = "";  // no Welcome window: nobody is the user
+  Say("", "p madonna");
+  EXPECT_TRUE(rec.calls.empty());
+}
+
+TEST_F(DispatchTest, HandlersGetTheFragmentsOfTheCurrentStyle) {
+  state.lblacolor = "#00ff00";
+  state.lblfcolor = "#ff0000";
+  state.lblmascii = "::";
+  Say("DjSam", "dj?");
+  EXPECT_EQ(rec.lastFragments.asciiColorTag, "<font color=#00ff00>");
+  EXPECT_EQ(rec.lastFragments.textColorTag, "<font color=#ff0000>");
+  EXPECT_EQ(rec.lastFragments.middleSeparator, " <font color=#00ff00>::<font color=#ff0000> ");
+}
+
+TEST_F(DispatchTest, EliteCommandsSwitchTheFilterAndAnswer) {
+  DispatchChatLine(state, {"DjSam", "eliteon"});
+  DispatchChatLine(state, {"DjSam", "eliteoff"});
+  DispatchChatLine(state, {"DjSam", "eliteoff please"});
+  DispatchChatLine(state, {"Bob", "eliteon"});
+  ASSERT_EQ(chat.sent.size(), 2u);
+  EXPECT_EQ(chat.sent[0], testing::PlainLine("elite text: \xF8n"));
+  EXPECT_EQ(chat.sent[1], testing::PlainLine("elite text: off"));
+  EXPECT_EQ(state.lblElitemode, "1");
+}
+
+TEST(HelpList, EveryCommandButReHasHelpAndTheListHas55Lines) {
+  StateList list;
+  list.append("stale");
+  FillHelpList(list);
+  ASSERT_EQ(list.count(), 55);
+  EXPECT_EQ(list.entryAt(0), "idle * - goes idle with * reason");
+  EXPECT_EQ(list.entryAt(54), "temp - gets local temperature from welcome screen");
+  for (const CommandRow& row : DefaultCommandTable()) {
+    int found = 0;
+    for (const auto& line : list.entries()) {
+      if (line.rfind(row.word + " ", 0) == 0) ++found;
+    }
+    const int expected = row.word == "re" ? 0 : (row.word == "r" || row.word == "shuffle") ? 2 : 1;
+    EXPECT_EQ(found, expected) << row.word;
+  }
+}
+
+}  // namespace
+}  // namespace spindeck
