@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "src/aol/aol_chat_port.h"
+#include "src/core/dispatch.h"
 #include "src/core/runtime_state.h"
 
 int main(int argc, char** argv) {
@@ -12,5 +14,10 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   spindeck::RuntimeState state;
   state.programFolder = QCoreApplication::applicationDirPath().toStdString();
-  return 0;
+  spindeck::ConnectChatClient(state);
+  state.scan->setLineHandler([&state](const std::string& sender, const std::string& text) {
+    spindeck::DispatchChatLine(state, {sender, text});
+  });
+  state.scan->start();
+  return QApplication::exec();
 }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/scanchat/chat_scanner.h"
+#include "platform/scanchat/own_lines.h"
 #include "src/core/chat_port.h"
 #include "src/core/state_list.h"
 
@@ -60,6 +62,14 @@ struct RuntimeState {
   // The chat client, as the dispatcher and the composer need it. May be empty: then no line
   // passes the sender test and replies are lost.
   std::unique_ptr<ChatPort> chat;
+
+  // The chat scanners: scan feeds the commands, scan2 the selection dialogue, scan3 the
+  // messages left while away. Empty until the chat client is connected.
+  std::unique_ptr<platform::ChatScanner> scan;
+  std::unique_ptr<platform::ChatScanner> scan2;
+  std::unique_ptr<platform::ChatScanner> scan3;
+  // The lines the program typed into the room, so the scanners do not report them back.
+  platform::OwnLines ownLines;
 };
 
 }  // namespace spindeck

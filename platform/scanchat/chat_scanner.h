@@ -1,0 +1,63 @@
+#pragma once
+// A chat scanner: once started, it reports every new line of the open chat room's
+// transcript once, in order, as (sender, text), on the event loop. It polls the transcript
+// through the window services, with a cheap look at its length and ends first.
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/scanchat/own_lines.h"
+#include "platform/scanchat/transcript.h"
+#include "platform/win32/win32.h"
+
+namespace platform {
+
+class ChatScanner : public QObject {
+  Q_OBJECT
+ public:
+  using LineHandler = std::function<void(const std::string& sender, const std::string& text)>;
+  using WindowFinder = std::function<win32::HWND()>;
+  using NameSource = std::function<std::string()>;
+
+  // findTranscript gives the transcript window of the open room (0 when none). ownLines and
+  // userName, when given, leave out the lines the program itself sent under the user's name.
+  ChatScanner(WindowFinder findTranscript, OwnLines* ownLines = nullptr, NameSource userName = {});
+
+  void setLineHandler(LineHandler handler) { handler_ = std::move(handler); }
+
+  // From now on, report each new line; lines already in the open room are not reported.
+  void start();
+  // Report no more lines, also none that were found but not yet delivered.
+  void stop();
+  bool scanning() const { return timer_.isActive(); }
+
+  // One poll, as the timer does it (tests call it directly).
+  void poll();
+
+  static constexpr int kPollMs = 50;
+
+ private:
+  struct Seen {
+    int length = -1;
+    std::string first;
+    std::string last;
+    std::vector<TranscriptLine> lines;
+  };
+  bool Unchanged(win32::HWND transcript, const Seen& seen, int length, std::string& first,
+                 std::string& last) const;
+  void Deliver(const TranscriptLine& line);
+
+  WindowFinder findTranscript_;
+  OwnLines* ownLines_;
+  NameSource userName_;
+  int ownId_;
+  LineHandler handler_;
+  QTimer timer_;
+  std::map<win32::HWND, Seen> rooms_;  // what was last read of each room's transcript
+  unsigned generation_ = 0;            // bumped by stop(), so queued lines of before are dropped
+};
+
+}  // namespace platform

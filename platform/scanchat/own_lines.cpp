@@ -1,0 +1,37 @@
+#include "platform/scanchat/own_lines.h"
+
+#include "platform/scanchat/html_text.h"
+
+namespace platform {
+namespace {
+// A sent line that has not come back in this time never will (no room, a full transcript).
+constexpr qint64 kKeepMs = 60000;
+constexpr std::size_t kKeepLines = 200;
+}  // namespace
+
+void OwnLines::NoteSent(const std::string& html) {
+  if (!clock_.isValid()) clock_.start();
+  DropExpired();
+  sent_.push_back({RenderChatHtml(html), clock_.elapsed()});
+  if (sent_.size() > kKeepLines) sent_.pop_front();
+}
+
+bool OwnLines::TakeIfOwn(const std::string& shownText, int reader) {
+  DropExpired();
+  const unsigned bit = 1u << reader;
+  for (auto& line : sent_) {
+    if ((line.takenBy & bit) == 0 && line.shown == shownText) {
+      line.takenBy |= bit;
+      return true;
+    }
+  }
+  return false;
+}
+
+void OwnLines::DropExpired() {
+  if (!clock_.isValid()) return;
+  const qint64 now = clock_.elapsed();
+  while (!sent_.empty() && now - sent_.front().at > kKeepMs) sent_.pop_front();
+}
+
+}  // namespace platform

@@ -1,0 +1,34 @@
+#pragma once
+// Remembers the lines the program itself typed into the chat room, so that a scanner can
+// leave them out when they come back as lines of the user: no reply is ever taken for a
+// command, whatever its first word.
+#include <QElapsedTimer>
+#include <deque>
+#include <string>
+
+namespace platform {
+
+class OwnLines {
+ public:
+  // Each scanner reads the log on its own behalf; up to 32 readers.
+  int AddReader() { return readers_ < 32 ? readers_++ : 31; }
+  // Notes a line as sent (its HTML, as typed into the room).
+  void NoteSent(const std::string& html);
+  // True, once for each reader, when a line of the user with this shown text is one the
+  // program sent.
+  bool TakeIfOwn(const std::string& shownText, int reader);
+
+ private:
+  struct Sent {
+    std::string shown;
+    qint64 at;
+    unsigned takenBy = 0;
+  };
+  void DropExpired();
+
+  std::deque<Sent> sent_;
+  QElapsedTimer clock_;
+  int readers_ = 0;
+};
+
+}  // namespace platform

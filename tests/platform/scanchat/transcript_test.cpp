@@ -1,0 +1,63 @@
+#include "platform/scanchat/transcript.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/scanchat/html_text.h"
+#include "platform/scanchat/own_lines.h"
+
+namespace platform {
+namespace {
+
+std::vector<TranscriptLine> Lines(int from, int to) {
+  std::vector<TranscriptLine> lines;
+  for (int i = from; i < to; ++i) lines.push_back({"Bob", "line " + std::to_string(i)});
+  return lines;
+}
+
+TEST(Transcript, ParsesSendersTextsAndNotices) {
+  const auto lines =
+      ParseTranscript("Bob:\thi: there\r\nOnlineHost:\t*** Ann entered\r\nnotice\nAnn:\t");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], (TranscriptLine{"Bob", "hi: there"}));
+  EXPECT_EQ(lines[2], (TranscriptLine{"", "notice"}));
+  EXPECT_EQ(lines[3], (TranscriptLine{"Ann", ""}));
+  EXPECT_TRUE(ParseTranscript("").empty());
+}
+
+TEST(Transcript, NewLinesAcrossTheTrimOfAFullTranscript) {
+  EXPECT_EQ(NewLines(Lines(0, 3), Lines(0, 5)), Lines(3, 5));
+  EXPECT_EQ(NewLines(Lines(0, 500), Lines(2, 502)), Lines(500, 502));  // two dropped, two new
+  EXPECT_EQ(NewLines(Lines(0, 500), Lines(0, 500)), Lines(0, 0));
+  EXPECT_EQ(NewLines({}, Lines(0, 2)), Lines(0, 2));
+  // A repeated line is new again, not taken for the one before it.
+  std::vector<TranscriptLine> before = {{"Me", "next"}};
+  std::vector<TranscriptLine> now = {{"Me", "next"}, {"Me", "next"}};
+  EXPECT_EQ(NewLines(before, now).size(), 1u);
+  // A transcript that was cleared and refilled reports all of its lines.
+  EXPECT_EQ(NewLines(Lines(0, 3), Lines(7, 9)), Lines(7, 9));
+}
+
+TEST(HtmlText, RendersAsABrowserShowsIt) {
+  EXPECT_EQ(RenderChatHtml("</i></u></b><font color=#00ff00><font face=\"Arial\">-=<font "
+                           "color=#ff0000><font face=\"Tahoma\"> hi <font color=#00ff00>"
+                           "<font face=\"Arial\">=-<font color=#ffffff>"),
+            "-= hi =-");
+  EXPECT_EQ(RenderChatHtml("  a&amp;b &lt;3&gt; &#225;&#xF8; &bogus; &  "),
+            "a&b <3> \xE1\xF8 &bogus; &");
+  EXPECT_EQ(RenderChatHtml("a <b unclosed"), "a");
+  EXPECT_EQ(RenderChatHtml(""), "");
+}
+
+TEST(OwnLines, EachReaderTakesASentLineOnce) {
+  OwnLines own;
+  const int scan = own.AddReader();
+  const int scan2 = own.AddReader();
+  own.NoteSent("<font color=#0> shuffle mode: on <font color=#ffffff>");
+  EXPECT_TRUE(own.TakeIfOwn("shuffle mode: on", scan));
+  EXPECT_FALSE(own.TakeIfOwn("shuffle mode: on", scan));  // typed by the user this time
+  EXPECT_TRUE(own.TakeIfOwn("shuffle mode: on", scan2));
+  EXPECT_FALSE(own.TakeIfOwn("shuffle", scan2));
+}
+
+}  // namespace
+}  // namespace platform
