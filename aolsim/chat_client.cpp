@@ -1,0 +1,282 @@
+#include "aolsim/chat_client.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "aolsim/menu_bar.h"
+
+namespace aolsim {
+
+using win32::HWND;
+using win32::Message;
+using win32::MessageResult;
+
+namespace {
+
+const std::string kPrivateRoomKeyword = "aol://2719:2-2-";
+
+std::string WithoutTrailingBlanks(std::string text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+  return text;
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) !=
+        std::tolower(static_cast<unsigned char>(prefix[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Typing into an edit box: printable characters append, backspace removes the last one.
+void Type(win32::WindowTree& tree, HWND box, win32::WPARAM code) {
+  std::string text = tree.Caption(box);
+  if (code == 8) {
+    if (!text.empty()) text.pop_back();
+  } else if (code >= 32 && code <= 255 && code != 127) {
+    text += static_cast<char>(code);
+  } else {
+    return;
+  }
+  tree.SetCaption(box, text);
+}
+
+}  // namespace
+
+ChatClient::ChatClient(win32::WindowTree& tree, EventSink sink)
+    : tree_(tree), sink_(std::move(sink)) {
+  BuildFrame();
+}
+
+void ChatClient::BuildFrame() {
+  std::lock_guard guard(tree_.lock());
+  frame_ = tree_.Create(0, "AOL Frame25", "America  Online");
+  BuildMenuBar(tree_, frame_, "8");
+  const HWND toolbar = tree_.CreateBottom(frame_, "AOL Toolbar", "");
+  const HWND inner = tree_.CreateBottom(toolbar, "_AOL_Toolbar", "");
+  tree_.CreateBottom(inner, "_AOL_Icon", "");
+  const HWND combo = tree_.CreateBottom(inner, "_AOL_Combobox", "");
+  tree_.CreateBottom(combo, "Edit", "", [this](HWND box, const Message& m, MessageResult& r) {
+    return OnKeywordBox(box, m, r);
+  });
+  mdi_ = tree_.CreateBottom(frame_, "MDIClient", "");
+}
+
+// ---- Welcome window ------------------------------------------------------------------------
+
+void ChatClient::SignOn(const std::string& name) {
+  std::lock_guard guard(tree_.lock());
+  if (!user_.empty() && user_ != name) SignOff();
+  if (welcome_ != 0 && tree_.Exists(welcome_)) {
+    tree_.BringToTop(welcome_);
+    return;
+  }
+  user_ = name;
+  welcome_ = tree_.Create(mdi_, "AOL Child", "Welcome, " + name + "!");
+  tree_.CreateBottom(welcome_, "_AOL_Icon", "");
+  tree_.CreateBottom(welcome_, "_AOL_Static", "Top News");
+  tree_.CreateBottom(welcome_, "_AOL_Static", "Sports");
+  tree_.CreateBottom(welcome_, "_AOL_Static", "Entertainment");
+  tree_.CreateBottom(welcome_, "_AOL_Static", "Weather");
+  temperatureBox_ = tree_.CreateBottom(welcome_, "_AOL_Static", temperature_);
+  tree_.CreateBottom(welcome_, "_AOL_Icon", "");
+  for (auto& [window, room] : rooms_) AddMember(room, user_);
+}
+
+void ChatClient::SignOff() {
+  std::lock_guard guard(tree_.lock());
+  if (welcome_ != 0) tree_.Destroy(welcome_);
+  welcome_ = 0;
+  temperatureBox_ = 0;
+  for (auto& [window, room] : rooms_) RemoveMember(room, user_);
+  user_.clear();
+}
+
+void ChatClient::SetTemperature(const std::string& text) {
+  std::lock_guard guard(tree_.lock());
+  temperature_ = text;
+  if (temperatureBox_ != 0) tree_.SetCaption(temperatureBox_, text);
+}
+
+bool ChatClient::SetVersion(const std::string& version) {
+  if (!KnownVersion(version)) return false;
+  std::lock_guard guard(tree_.lock());
+  BuildMenuBar(tree_, frame_, version);
+  return true;
+}
+
+// ---- Keyword box ---------------------------------------------------------------------------
+
+bool ChatClient::OnKeywordBox(HWND box, const Message& m, MessageResult&) {
+  if (m.msg != win32::WM_CHAR) return false;  // WM_SETTEXT and the rest: the caption
+  if (m.wParam == 13) {
+    const std::string keyword = WithoutTrailingBlanks(tree_.Caption(box));
+    tree_.SetCaption(box, "");
+    EnterKeyword(keyword);
+  } else {
+    Type(tree_, box, m.wParam);
+  }
+  return true;
+}
+
+void ChatClient::EnterKeyword(const std::string& keyword) {
+  sink_({"keyword", keyword});
+  if (!StartsWithNoCase(keyword, kPrivateRoomKeyword)) return;
+  const std::string room = keyword.substr(kPrivateRoomKeyword.size());
+  if (!room.empty()) OpenRoom(room);
+}
+
+// ---- Rooms ---------------------------------------------------------------------------------
+
+HWND ChatClient::FindRoom(const std::string& name) const {
+  for (const auto& [window, room] : rooms_) {
+    if (room.name == name) return window;
+  }
+  return 0;
+}
+
+HWND ChatClient::TopRoom() const {
+  for (HWND child : tree_.Children(mdi_)) {
+    if (rooms_.count(child)) return child;
+  }
+  return 0;
+}
+
+std::string ChatClient::TopRoomName() const {
+  std::lock_guard guard(tree_.lock());
+  const HWND top = TopRoom();
+  return top == 0 ? std::string() : rooms_.at(top).name;
+}
+
+void ChatClient::OpenRoom(const std::string& name) {
+  std::lock_guard guard(tree_.lock());
+  if (const HWND open = FindRoom(name)) {
+    tree_.BringToTop(open);
+    if (!user_.empty()) AddMember(rooms_.at(open), user_);
+    return;
+  }
+  const HWND window = tree_.Create(mdi_, "AOL Child", name);
+  Room& room = rooms_[window];
+  room.name = name;
+  // Controls in the order a search from the first child meets them.
+  room.transcriptBox = tree_.CreateBottom(window, "RICHCNTLREADONLY", "",
+                                          [this, window](HWND, const Message& m, MessageResult& r) {
+                                            return OnTranscript(window, m, r);
+                                          });
+  room.inputBox = tree_.CreateBottom(window, "RICHCNTL", "",
+                                     [this, window](HWND box, const Message& m, MessageResult&) {
+                                       return OnInputBox(window, box, m);
+                                     });
+  tree_.CreateBottom(window, "_AOL_Combobox", "");
+  tree_.CreateBottom(window, "_AOL_Icon", "");
+  tree_.CreateBottom(window, "_AOL_Static", "People Here");
+  room.memberList = tree_.CreateBottom(window, "_AOL_Listbox", "",
+                                       [this, window](HWND, const Message& m, MessageResult& r) {
+                                         return OnMemberList(window, m, r);
+                                       });
+  if (!user_.empty()) AddMember(room, user_);
+}
+
+bool ChatClient::CloseRoom(const std::string& name) {
+  std::lock_guard guard(tree_.lock());
+  const HWND window = FindRoom(name);
+  if (window == 0) return false;
+  std::vector<HWND> chatters;
+  for (const auto& [chatter, info] : chatters_) {
+    if (info.room == window) chatters.push_back(chatter);
+  }
+  for (HWND chatter : chatters) CloseChatter(chatter);
+  std::erase_if(ignored_, [window](const auto& entry) { return entry.first == window; });
+  rooms_.erase(window);
+  tree_.Destroy(window);
+  return true;
+}
+
+void ChatClient::AddMember(Room& room, const std::string& name) {
+  const bool listed = std::any_of(room.members.begin(), room.members.end(),
+                                  [&](const Member& m) { return m.name == name; });
+  if (!listed) room.members.push_back({name, records_.Add(name)});
+}
+
+void ChatClient::RemoveMember(Room& room, const std::string& name) {
+  // The record stays allocated: a reader may still hold its address.
+  std::erase_if(room.members, [&](const Member& m) { return m.name == name; });
+  room.selected = -1;
+}
+
+bool ChatClient::Join(const std::string& name) {
+  std::lock_guard guard(tree_.lock());
+  const HWND top = TopRoom();
+  if (top == 0) return false;
+  AddMember(rooms_.at(top), name);
+  return true;
+}
+
+bool ChatClient::Leave(const std::string& name) {
+  std::lock_guard guard(tree_.lock());
+  const HWND top = TopRoom();
+  if (top == 0) return false;
+  RemoveMember(rooms_.at(top), name);
+  return true;
+}
+
+// ---- Chat lines ----------------------------------------------------------------------------
+
+bool ChatClient::Say(const std::string& name, const std::string& text) {
+  std::lock_guard guard(tree_.lock());
+  const HWND top = TopRoom();
+  if (top == 0) return false;
+  Deliver(top, name, text);
+  return true;
+}
+
+void ChatClient::Deliver(HWND window, const std::string& sender, const std::string& text) {
+  auto it = rooms_.find(window);
+  if (it == rooms_.end() || Ignored(window, sender)) return;
+  it->second.transcript.Add(sender, text);
+  sink_({"line", it->second.name, sender, text});
+}
+
+bool ChatClient::OnInputBox(HWND room, HWND box, const Message& m) {
+  if (m.msg != win32::WM_CHAR) return false;
+  if (m.wParam != 13) {
+    Type(tree_, box, m.wParam);
+    return true;
+  }
+  const std::string text = tree_.Caption(box);
+  tree_.SetCaption(box, "");
+  // Without a signed-on user the line goes out as a guest's, so that nothing typed is lost.
+  if (!text.empty()) Deliver(room, user_.empty() ? "Guest" : user_, text);
+  return true;
+}
+
+bool ChatClient::OnTranscript(HWND room, const Message& m, MessageResult& r) {
+  auto it = rooms_.find(room);
+  if (it == rooms_.end()) return false;
+  const Transcript& transcript = it->second.transcript;
+  switch (m.msg) {
+    case win32::WM_GETTEXTLENGTH:
+      r.result = static_cast<win32::LRESULT>(transcript.Text().size());
+      return true;
+    case win32::WM_GETTEXT:
+      r.text = transcript.Text();
+      r.result = static_cast<win32::LRESULT>(r.text.size());
+      return true;
+    case win32::EM_GETLINECOUNT:
+      r.result = static_cast<win32::LRESULT>(transcript.LineCount());
+      return true;
+    case win32::EM_GETLINE:
+      r.text = transcript.Line(m.wParam);
+      r.result = static_cast<win32::LRESULT>(r.text.size());
+      return true;
+    case win32::WM_SETTEXT:
+      return true;  // read-only: the text stays
+    default:
+      return false;
+  }
+}
+
+}  // namespace aolsim
