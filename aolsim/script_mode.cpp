@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "aolsim/events.h"
 #include "platform/text/cp1252.h"
 
 namespace aolsim {
@@ -50,6 +51,8 @@ bool RunCommand(ChatClient& client, const std::string& line) {
   if (verb == "quit") return false;
   if (verb == "signoff") {
     client.SignOff();
+  } else if (verb == "echo") {
+    PrintEvent({"echo", Rest(f, 1)});  // lets a script know that all before it is done
   } else if (verb == "temp") {
     client.SetTemperature(Rest(f, 1));
   } else if (!hasArg && (verb == "signon" || verb == "room" || verb == "close" || verb == "join" ||

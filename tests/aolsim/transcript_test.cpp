@@ -1,0 +1,75 @@
+// The transcript's rendering of chat HTML and its 500-line limit.
+#include "aolsim/transcript.h"
+
+#include <gtest/gtest.h>
+
+#include "aolsim/events.h"
+#include "aolsim/html_text.h"
+
+namespace aolsim {
+namespace {
+
+TEST(RenderHtml, RemovesTagsAndKeepsTheirText) {
+  EXPECT_EQ(RenderHtml("<font color=\"#FF0000\"><b>shuffle</b> mode: on</font>"),
+            "shuffle mode: on");
+  EXPECT_EQ(RenderHtml("<B>loud</B><I>quiet</I>"), "loudquiet");
+  EXPECT_EQ(RenderHtml("a<br>b<BR/>c"), "a b c");
+  EXPECT_EQ(RenderHtml("x<!-- note -->y"), "xy");
+}
+
+TEST(RenderHtml, KeepsALessThanThatOpensNoTag) {
+  EXPECT_EQ(RenderHtml("i <3 you"), "i <3 you");
+  EXPECT_EQ(RenderHtml("a < b"), "a < b");
+  EXPECT_EQ(RenderHtml("<"), "<");
+  EXPECT_EQ(RenderHtml("cut <b"), "cut");  // an unfinished tag hides the rest
+}
+
+TEST(RenderHtml, DecodesEntities) {
+  EXPECT_EQ(RenderHtml("&lt;b&gt; &amp; &quot;q&quot; &apos;"), "<b> & \"q\" '");
+  EXPECT_EQ(RenderHtml("&#225;&#xE9;&#8364;"), "\xE1\xE9\x80");
+  EXPECT_EQ(RenderHtml("a&nbsp;b"),
+            "a\xA0"
+            "b");
+  EXPECT_EQ(RenderHtml("&amp;lt;"), "&lt;");  // decoded once only
+}
+
+TEST(RenderHtml, LeavesUnknownOrBrokenEntitiesAlone) {
+  EXPECT_EQ(RenderHtml("&bogus; & &#; &#xZZ; &amp"), "&bogus; & &#; &#xZZ; &amp");
+  EXPECT_EQ(RenderHtml("&#99999999;"), "&#99999999;");
+  EXPECT_EQ(RenderHtml("&#1114112;"), "?");  // beyond Unicode
+}
+
+TEST(RenderHtml, CollapsesAndTrimsBlanks) {
+  EXPECT_EQ(RenderHtml("  a \t\r\n  b  "), "a b");
+  EXPECT_EQ(RenderHtml("<b> </b>a<i> </i> <u>b</u> "), "a b");
+  EXPECT_EQ(RenderHtml(" \t "), "");
+  EXPECT_EQ(RenderHtml(""), "");
+}
+
+TEST(Transcript, JoinsLinesWithCrLfAndCountsAsAnEditControl) {
+  Transcript t;
+  EXPECT_EQ(t.Text(), "");
+  EXPECT_EQ(t.LineCount(), 1u);
+  EXPECT_EQ(t.Line(0), "");
+  t.Add("Bob", "<b>hi</b>");
+  t.Add("Ann", "yo  there");
+  EXPECT_EQ(t.Text(), "Bob:\thi\r\nAnn:\tyo there");
+  EXPECT_EQ(t.LineCount(), 2u);
+  EXPECT_EQ(t.Line(1), "Ann:\tyo there");
+  EXPECT_EQ(t.Line(2), "");
+}
+
+TEST(Transcript, KeepsTheNewest500Lines) {
+  Transcript t;
+  for (int i = 0; i < 503; ++i) t.Add("S", std::to_string(i));
+  EXPECT_EQ(t.Size(), 500u);
+  EXPECT_EQ(t.Line(0), "S:\t3");
+  EXPECT_EQ(t.Line(499), "S:\t502");
+}
+
+TEST(FormatEvent, JoinsWithTabsInUtf8AndKeepsOneLine) {
+  EXPECT_EQ(FormatEvent({"line", "r\xE1", "Bob", "a\r\nb"}), "line\tr\xC3\xA1\tBob\ta  b");
+}
+
+}  // namespace
+}  // namespace aolsim
