@@ -1,0 +1,101 @@
+#include "platform/mediaplayer/media_player.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/mediaplayer/mp3_decoder.h"
+#include "platform/mediaplayer/playback_engine.h"
+
+namespace platform {
+
+MediaPlayer::MediaPlayer(QObject* parent) : QObject(parent) {
+  engine_ = std::make_unique<PlaybackEngine>(
+      AudioOutputChoiceFromEnvironment(), [this](std::uint64_t generation) {
+        // On the playback thread: only queue the news for the event loop. A queued call to a
+        // player that is gone by then is dropped by Qt, and the engine is stopped before the
+        // player goes.
+        QMetaObject::invokeMethod(
+            this, [this, generation] { DeliverEndOfStream(generation); }, Qt::QueuedConnection);
+      });
+}
+
+MediaPlayer::~MediaPlayer() {
+  engine_.reset();
+}
+
+void MediaPlayer::Open(const std::string& path) {
+  auto song = Mp3Decoder::Open(path);
+  if (!song) {
+    fileName_.clear();
+    sampleRate_ = 0;
+    totalFrames_ = 0;
+    engine_->Load(nullptr);
+    return;
+  }
+  fileName_ = path;
+  sampleRate_ = song->sampleRate();
+  totalFrames_ = song->totalFrames();
+  engine_->Load(std::move(song));
+}
+
+void MediaPlayer::Play() {
+  engine_->Play();
+}
+
+void MediaPlayer::Pause() {
+  engine_->Pause();
+}
+
+void MediaPlayer::Stop() {
+  engine_->Stop();
+}
+
+double MediaPlayer::Duration() const {
+  return sampleRate_ > 0 ? static_cast<double>(totalFrames_) / static_cast<double>(sampleRate_)
+                         : 0.0;
+}
+
+double MediaPlayer::CurrentPosition() const {
+  if (sampleRate_ <= 0) return 0.0;
+  return static_cast<double>(engine_->positionFrames()) / static_cast<double>(sampleRate_);
+}
+
+void MediaPlayer::SetCurrentPosition(double seconds) {
+  if (sampleRate_ <= 0 || std::isnan(seconds)) return;
+  const double frames = std::clamp(seconds * static_cast<double>(sampleRate_), 0.0,
+                                   static_cast<double>(totalFrames_));
+  engine_->Seek(std::clamp<std::int64_t>(std::llround(frames), 0, totalFrames_));
+}
+
+void MediaPlayer::SetRate(double rate) {
+  if (std::isnan(rate)) return;
+  rate_ = std::clamp(rate, kMinRate, kMaxRate);
+  engine_->SetRate(rate_);
+}
+
+int MediaPlayer::PlayState() const {
+  return static_cast<int>(engine_->state());
+}
+
+void MediaPlayer::SetVolume(int hundredthsOfDb) {
+  volume_ = std::clamp(hundredthsOfDb, kMinVolume, 0);
+  engine_->SetGain(static_cast<float>(std::pow(10.0, volume_ / 2000.0)));
+}
+
+void MediaPlayer::SetEndOfStreamHandler(std::function<void(int result)> handler) {
+  endHandler_ = std::move(handler);
+}
+
+std::string MediaPlayer::OutputName() const {
+  return engine_->outputName();
+}
+
+void MediaPlayer::DeliverEndOfStream(std::uint64_t generation) {
+  // An Open, Stop, jump or new start after the end overtook this news: it is stale.
+  if (generation != engine_->generation()) return;
+  emit EndOfStream(0);
+  if (endHandler_) endHandler_(0);
+}
+
+}  // namespace platform

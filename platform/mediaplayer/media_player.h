@@ -1,0 +1,90 @@
+#pragma once
+// The media player: plays one MP3 file at a time in the background, with the members that the
+// music commands use. Call it only from the thread that made it (the program's event loop); it
+// decodes and plays on a thread of its own and reports back on the event loop only through the
+// end-of-stream notification and its properties.
+//
+// Paths are native file names (the bytes that the file system holds, usually UTF-8), not
+// Windows-1252 text: FileName gives back exactly the path given to Open.
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+class PlaybackEngine;
+
+class MediaPlayer : public QObject {
+  Q_OBJECT
+
+ public:
+  // The output is chosen from SPINDECK_AUDIO as it is at construction (see
+  // audio_output_choice.h); it is opened when the first song starts.
+  explicit MediaPlayer(QObject* parent = nullptr);
+  // Stops playback and the player's thread, within about a tenth of a second.
+  ~MediaPlayer() override;
+
+  // Loads the file and starts playing it from its start, replacing any song. A file that cannot
+  // be played (missing, not MPEG audio, no complete frame) leaves FileName empty and the player
+  // stopped. The file is scanned here, so that Duration is exact for VBR files too.
+  void Open(const std::string& path);
+  // Resumes a paused song; starts a stopped one from its position (the start after Stop or
+  // after its end).
+  void Play();
+  // Pauses the playing song.
+  void Pause();
+  // Stops and rewinds to the start; the file stays loaded.
+  void Stop();
+
+  // The path of the loaded file; empty when none.
+  std::string FileName() const { return fileName_; }
+  // The length of the loaded song in seconds; 0 when none.
+  double Duration() const;
+  // The position in the loaded song in seconds.
+  double CurrentPosition() const;
+  // Moves to `seconds` (limited to 0..Duration), to the sample. Reaching the end this way ends
+  // the song, as playing to it does. Ignored without a song, or for NaN.
+  void SetCurrentPosition(double seconds);
+
+  // Speed factor, 1.0 = normal; speed and pitch change together.
+  double Rate() const { return rate_; }
+  // Limited to kMinRate..kMaxRate (zero and negative rates give kMinRate); NaN is refused and
+  // the rate stays as it was.
+  void SetRate(double rate);
+  static constexpr double kMinRate = 0.25;
+  static constexpr double kMaxRate = 4.0;
+
+  // 0 stopped, 1 paused, 2 playing.
+  int PlayState() const;
+
+  // Loudness in hundredths of a decibel, 0 = full: the audio is scaled by 10^(Volume/2000), so
+  // -2500 is -25 dB. Limited to kMinVolume..0.
+  int Volume() const { return volume_; }
+  void SetVolume(int hundredthsOfDb);
+  static constexpr int kMinVolume = -10000;
+
+  // Called on the event loop, like the EndOfStream signal, when a song has played to its end.
+  void SetEndOfStreamHandler(std::function<void(int result)> handler);
+
+  // The output in use: "pulse", "alsa", "null" or "wav"; empty until the first song started.
+  std::string OutputName() const;
+
+ signals:
+  // A song has played to its end (or was moved to its end). `result` is always 0.
+  void EndOfStream(int result);
+
+ private:
+  void DeliverEndOfStream(std::uint64_t generation);
+
+  std::unique_ptr<PlaybackEngine> engine_;
+  std::function<void(int)> endHandler_;
+  std::string fileName_;
+  long sampleRate_ = 0;
+  std::int64_t totalFrames_ = 0;
+  double rate_ = 1.0;
+  int volume_ = 0;
+};
+
+}  // namespace platform
