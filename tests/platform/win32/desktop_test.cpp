@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "platform/win32/desktop_host.h"
+#include "platform/win32/desktop_protocol.h"
+#include "platform/win32/win32.h"
+
+namespace win32 {
+namespace {
+
+class DesktopTest : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  std::string path = dir.path().toStdString() + "/desk/socket";
+  WindowTree tree;
+  void SetUp() override { setenv("SPINDECK_DESKTOP", path.c_str(), 1); }
+};
+
+TEST_F(DesktopTest, FindsChildrenInZOrderWithoutRegardToCase) {
+  const HWND top = tree.Create(0, "Frame", "f");
+  const HWND a = tree.CreateBottom(top, "Child", "a");
+  const HWND b = tree.CreateBottom(top, "Other", "b");
+  const HWND c = tree.CreateBottom(top, "CHILD", "c");
+  DesktopThread host(tree, path);
+  ASSERT_TRUE(host.listening());
+  EXPECT_EQ(FindWindowA("frame", nullptr), top);
+  EXPECT_EQ(FindWindowExA(top, 0, "child", nullptr), a);
+  EXPECT_EQ(FindWindowExA(top, a, "child", nullptr), c);
+  EXPECT_EQ(FindWindowExA(top, c, "child", nullptr), 0u);
+  EXPECT_EQ(FindWindowExA(top, 0, nullptr, "b"), b);
+  EXPECT_EQ(FindWindowExA(top, 0, "Child", "c"), c);
+  tree.BringToTop(c);
+  EXPECT_EQ(FindWindowExA(top, 0, "child", nullptr), c);
+  EXPECT_EQ(FindWindowExA(top, 0xDEAD, "child", nullptr), 0u);
+}
+
+TEST_F(DesktopTest, TextTravelsBothWaysWithWindowsTruncation) {
+  const HWND w = tree.Create(0, "Edit", "");
+  DesktopThread host(tree, path);
+  EXPECT_EQ(SendMessageA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("h\xE9llo")), TRUE);
+  EXPECT_EQ(GetWindowTextLengthA(w), 5);
+  char buffer[4] = {'x', 'x', 'x', 'x'};
+  EXPECT_EQ(GetWindowTextA(w, buffer, 4), 3);
+  EXPECT_STREQ(buffer, "h\xE9l");
+  char big[16];
+  EXPECT_EQ(SendMessageA(w, WM_GETTEXT, sizeof big, reinterpret_cast<LPARAM>(big)), 5);
+  EXPECT_STREQ(big, "h\xE9llo");
+  EXPECT_EQ(SendMessageA(w, WM_GETTEXTLENGTH, 0, 0), 5);
+  EXPECT_EQ(GetWindowTextA(0, big, 16), 0);
+  EXPECT_STREQ(big, "");
+}
+
+TEST_F(DesktopTest, PostedMessagesAreHandledLater) {
+  std::atomic<int> handled{0};
+  const HWND w = tree.Create(0, "Box", "", [&](HWND, const Message& m, MessageResult&) {
+    if (m.msg == WM_LBUTTONUP) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      ++handled;
+    }
+    return true;
+  });
+  DesktopThread host(tree, path);
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_EQ(PostMessageA(w, WM_LBUTTONUP, 0, 0), TRUE);
+  EXPECT_LT(clock.elapsed(), 250);
+  EXPECT_EQ(PostMessageA(0x1234, WM_LBUTTONUP, 0, 0), FALSE);
+  while (handled == 0 && clock.elapsed() < 3000)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(handled, 1);
+}
+
+TEST_F(DesktopTest, AHungOwnerFailsTheCallWithinTheBound) {
+  std::atomic<bool> hang{true};
+  const HWND w = tree.Create(0, "Slow", "slow", [&](HWND, const Message& m, MessageResult& r) {
+    if (m.msg == WM_GETTEXTLENGTH && hang)
+      std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+    r.result = 42;
+    return true;
+  });
+  DesktopThread host(tree, path);
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_EQ(SendMessageA(w, WM_GETTEXTLENGTH, 0, 0), 0);
+  EXPECT_LT(clock.elapsed(), 2600);
+  hang = false;
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));  // the owner recovers
+  EXPECT_EQ(SendMessageA(w, WM_GETTEXTLENGTH, 0, 0), 42);
+}
+
+TEST_F(DesktopTest, NoListenerMeansNoClientAndBadFramesDoNotHarmTheHost) {
+  EXPECT_EQ(FindWindowA("frame", nullptr), 0u);
+  EXPECT_EQ(GetMenuItemCount(GetMenu(FindWindowA("frame", nullptr))), -1);
+  const HWND top = tree.Create(0, "Frame", "f");
+  DesktopThread host(tree, path);
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  ASSERT_EQ(::stat((dir.path().toStdString() + "/desk").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  for (const std::string& junk : {std::string("\xff\xff\xff\xff", 4),
+                                  std::string("\x03\0\0\0abc", 7), std::string(100, '\0')}) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    std::strcpy(a.sun_path, path.c_str());
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::write(fd, junk.data(), junk.size()), static_cast<ssize_t>(junk.size()));
+    ::close(fd);
+  }
+  EXPECT_EQ(FindWindowA("frame", nullptr), top);
+}
+
+TEST_F(DesktopTest, RefusesAFolderOpenToOthers) {
+  const std::string folder = dir.path().toStdString() + "/open";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
+  ::chmod(folder.c_str(), 0777);
+  DesktopThread host(tree, folder + "/socket");
+  EXPECT_FALSE(host.listening());
+}
+
+TEST(DesktopProtocol, RoundTripsAndRefusesMalformedFrames) {
+  protocol::Request r;
+  r.id = 7;
+  r.op = protocol::Op::kSendMessage;
+  r.a = 0x10001;
+  r.d = 0xFFFFFFFFFFFFFFFFull;
+  r.hasText1 = true;
+  r.text1 = std::string("a\0b", 3);
+  std::string frame = protocol::EncodeRequest(r);
+  bool bad = false;
+  auto payload = protocol::TakeFrame(frame, bad);
+  ASSERT_TRUE(payload);
+  auto back = protocol::DecodeRequest(*payload);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->text1, r.text1);
+  EXPECT_EQ(back->d, r.d);
+  EXPECT_FALSE(protocol::DecodeRequest(payload->substr(0, payload->size() - 1)));
+  EXPECT_FALSE(protocol::DecodeRequest(*payload + "x"));
+  std::string huge = "\xff\xff\xff\x7f";
+  EXPECT_FALSE(protocol::TakeFrame(huge, bad));
+  EXPECT_TRUE(bad);
+}
+
+}  // namespace
+}  // namespace win32
