@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+namespace spindeck {
+
+// The load counter after one more start: the stored value plus one, where an empty value or
+// one that is not a decimal number counts as "0".
+std::string NextLoadCount(const std::string& stored);
+
+// A count with at least three digits: "7" gives "007", "42" "042", "1000" stays.
+std::string ThreeDigitCount(const std::string& count);
+
+}  // namespace spindeck
