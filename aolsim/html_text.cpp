@@ -103,13 +103,15 @@ bool Entity(const std::string& s, std::size_t amp, std::string& text, std::size_
 
 }  // namespace
 
-std::string RenderHtml(const std::string& html) {
+std::string RenderHtml(const std::string& html, const TagHook& onTag) {
   std::string out;
+  bool anyText = false;
   bool pendingBlank = false;  // a run of blanks seen since the last character kept
   auto put = [&](const std::string& text) {
     if (text.empty()) return;
-    if (pendingBlank && !out.empty()) out += ' ';
+    if (pendingBlank && anyText) out += ' ';
     pendingBlank = false;
+    anyText = true;
     out += text;
   };
   std::size_t i = 0;
@@ -121,8 +123,10 @@ std::string RenderHtml(const std::string& html) {
     } else if (c == '<' && OpensTag(html, i)) {
       const std::size_t gt = html.find('>', i);
       if (gt == std::string::npos) break;  // an unfinished tag hides the rest
-      const std::string name = TagName(html.substr(i, gt - i + 1));
+      const std::string tag = html.substr(i, gt - i + 1);
+      const std::string name = TagName(tag);
       if (name == "br" || name == "p") pendingBlank = true;
+      if (onTag) out += onTag(name, tag);
       i = gt + 1;
     } else if (c == '&') {
       std::string text;
@@ -140,6 +144,10 @@ std::string RenderHtml(const std::string& html) {
     }
   }
   return out;
+}
+
+std::string RenderHtml(const std::string& html) {
+  return RenderHtml(html, TagHook());
 }
 
 }  // namespace aolsim

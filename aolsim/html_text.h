@@ -1,5 +1,6 @@
 #pragma once
 // Renders a chat line's HTML as a browser shows it, for the transcript.
+#include <functional>
 #include <string>
 
 namespace aolsim {
@@ -9,5 +10,10 @@ namespace aolsim {
 // one space, and blanks at the start and end are dropped. A "<" that cannot open a tag is
 // text, as in a browser. Text is Windows-1252.
 std::string RenderHtml(const std::string& html);
+
+// The same, with the text that onTag gives for each tag (its lower-case name, the whole
+// tag) put in the tag's place as it is: the terminal turns font and bold tags into colours.
+using TagHook = std::function<std::string(const std::string& name, const std::string& tag)>;
+std::string RenderHtml(const std::string& html, const TagHook& onTag);
 
 }  // namespace aolsim

@@ -1,9 +1,5 @@
 #include "aolsim/script_mode.h"
 
-#include <unistd.h>
-
-#include <QCoreApplication>
-#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -76,36 +72,6 @@ bool RunCommand(ChatClient& client, const std::string& line) {
     Complain("unknown command", line);
   }
   return true;
-}
-
-ScriptMode::ScriptMode(ChatClient& client, QObject* parent)
-    : QObject(parent), client_(client), notifier_(STDIN_FILENO, QSocketNotifier::Read) {
-  connect(&notifier_, &QSocketNotifier::activated, this, &ScriptMode::ReadInput);
-}
-
-void ScriptMode::ReadInput() {
-  if (finished_) return;
-  char buffer[4096];
-  const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
-  if (n <= 0) {
-    Finish();  // end of input, or input that cannot be read
-    return;
-  }
-  pending_.append(buffer, static_cast<std::size_t>(n));
-  std::size_t newline;
-  while (!finished_ && (newline = pending_.find('\n')) != std::string::npos) {
-    std::string line = pending_.substr(0, newline);
-    pending_.erase(0, newline + 1);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!RunCommand(client_, platform::Utf8ToCp1252(line))) Finish();
-  }
-}
-
-void ScriptMode::Finish() {
-  finished_ = true;
-  notifier_.setEnabled(false);
-  QCoreApplication::quit();
 }
 
 }  // namespace aolsim

@@ -1,0 +1,44 @@
+#include "aolsim/stdin_lines.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <cerrno>
+
+#include "platform/text/cp1252.h"
+
+namespace aolsim {
+
+StdinLines::StdinLines(Handler handler, QObject* parent)
+    : QObject(parent),
+      handler_(std::move(handler)),
+      notifier_(STDIN_FILENO, QSocketNotifier::Read) {
+  connect(&notifier_, &QSocketNotifier::activated, this, &StdinLines::Read);
+}
+
+void StdinLines::Read() {
+  if (finished_) return;
+  char buffer[4096];
+  const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
+  if (n <= 0) {
+    Finish();  // end of input, or input that cannot be read
+    return;
+  }
+  pending_.append(buffer, static_cast<std::size_t>(n));
+  std::size_t newline;
+  while (!finished_ && (newline = pending_.find('\n')) != std::string::npos) {
+    std::string line = pending_.substr(0, newline);
+    pending_.erase(0, newline + 1);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!handler_(platform::Utf8ToCp1252(line))) Finish();
+  }
+}
+
+void StdinLines::Finish() {
+  finished_ = true;
+  notifier_.setEnabled(false);
+  QCoreApplication::quit();
+}
+
+}  // namespace aolsim
