@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/win32/desktop_host.h"
 
@@ -47,6 +49,24 @@ bool WaitFor(int fd, short events, Clock::time_point deadline) {
   }
 }
 
+// The socket's folder must be a real folder of this user, closed to others, as the host makes
+// it. Under /tmp another user could otherwise prepare the folder and serve windows of their
+// own: they would read every line the program types and could feed it commands.
+bool TrustedFolder(const std::string& socketPath) {
+  const std::string folder = std::filesystem::path(socketPath).parent_path().string();
+  struct stat info {};
+  if (::lstat(folder.empty() ? "." : folder.c_str(), &info) != 0) return false;
+  return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+// The owner of the socket must run as this user (or as root).
+bool TrustedPeer(int fd) {
+  ucred cred{};
+  socklen_t size = sizeof cred;
+  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) != 0) return false;
+  return cred.uid == ::geteuid() || cred.uid == 0;
+}
+
 std::uint32_t NextId() {
   static std::atomic<std::uint32_t> counter{1};
   return counter++;
@@ -59,7 +79,7 @@ std::optional<protocol::Reply> CallDesktop(protocol::Request request) {
   const std::string path = DesktopPath();
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path) return std::nullopt;
+  if (path.size() >= sizeof address.sun_path || !TrustedFolder(path)) return std::nullopt;
   std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
 
   Socket socket;
@@ -68,6 +88,7 @@ std::optional<protocol::Reply> CallDesktop(protocol::Request request) {
     // A full backlog (an owner that stopped accepting) refuses at once rather than blocking.
     if (errno != EINPROGRESS || !WaitFor(socket.fd(), POLLOUT, deadline)) return std::nullopt;
   }
+  if (!TrustedPeer(socket.fd())) return std::nullopt;
   request.id = NextId();
   const std::string frame = protocol::EncodeRequest(request);
   std::size_t sent = 0;

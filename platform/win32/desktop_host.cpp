@@ -18,7 +18,8 @@ using protocol::Op;
 // The socket's folder must be ours and closed to others, so no other user can drive us.
 bool PrepareFolder(const std::filesystem::path& folder) {
   struct stat info {};
-  if (::stat(folder.c_str(), &info) != 0) {
+  // lstat: a symbolic link in place of the folder is refused, not followed.
+  if (::lstat(folder.c_str(), &info) != 0) {
     std::error_code ec;
     std::filesystem::create_directories(folder.parent_path(), ec);
     if (::mkdir(folder.c_str(), 0700) != 0) return false;
