@@ -52,6 +52,10 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& nativePath) {
       channels != kChannels || encoding != MPG123_ENC_FLOAT_32) {
     return nullptr;
   }
+  // Past the first frame, damage of any length is skipped: the decoder searches on for the next
+  // good frame. (The first frame must lie within libmpg123's usual limit, which keeps files
+  // that are not MPEG audio at all from being taken for one.)
+  mpg123_param2(mh, MPG123_RESYNC_LIMIT, -1, 0.0);
   // The scan counts the frames really present, so the length is exact without an Info frame
   // and a truncated file reports what it still holds.
   if (mpg123_scan(mh) != MPG123_OK) return nullptr;

@@ -61,10 +61,13 @@ void RateResampler::Reset() {
 }
 
 std::span<const float> RateResampler::Process(float* in, std::size_t frames) {
-  if (!resampling_) return {in, frames * kChannels};
-  const std::size_t piece = std::max<std::size_t>(1, syn123_resample_maxincount(inRate_, outRate_));
-  out_.resize(syn123_resample_count(inRate_, outRate_, std::min(frames, piece)) * kChannels *
-              ((frames + piece - 1) / piece));
+  if (!resampling_ || frames == 0) return {in, frames * kChannels};
+  // The resampler takes at most maxincount frames at a time (for usual rates far more than a
+  // piece of a song); size the output for whole pieces of that many.
+  const std::size_t piece =
+      std::clamp<std::size_t>(syn123_resample_maxincount(inRate_, outRate_), 1, frames);
+  const std::size_t pieces = frames / piece + (frames % piece != 0 ? 1 : 0);
+  out_.resize(syn123_resample_count(inRate_, outRate_, piece) * kChannels * pieces);
   std::size_t produced = 0;
   for (std::size_t done = 0; done < frames;) {
     const std::size_t count = std::min(piece, frames - done);

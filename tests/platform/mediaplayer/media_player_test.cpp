@@ -1,0 +1,357 @@
+// The media player against real MP3 files, with the paced null output (SPINDECK_AUDIO=null).
+#include "platform/mediaplayer/media_player.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <thread>
+
+#include "tests/platform/mediaplayer/test_songs.h"
+
+namespace {
+
+using platform::MediaPlayer;
+using spindeck::testing::MakeTestSong;
+using spindeck::testing::WriteFile;
+
+constexpr int kStopped = 0;
+constexpr int kPaused = 1;
+constexpr int kPlaying = 2;
+
+// Songs shared by every test of the suite, made once.
+struct Songs {
+  QTemporaryDir dir;
+  std::string cbr2, vbr2, vbrNoInfo2, cbr1, tagged1, truncated, junkAhead, damaged;
+  std::string missing, empty, text, noise, wavRenamed, headerOnly;
+
+  std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+};
+Songs* songs = nullptr;
+
+class MediaPlayerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    songs = new Songs();  // freed in TearDownTestSuite
+    Songs& s = *songs;
+    ASSERT_TRUE(s.dir.isValid());
+    const auto make = [&](const char* name, const QStringList& options) {
+      const std::string path = s.Path(name);
+      EXPECT_TRUE(MakeTestSong(QString::fromStdString(path), options)) << name;
+      return path;
+    };
+    s.cbr2 = make("cbr2.mp3", {"--seconds", "2"});
+    s.vbr2 = make("vbr2.mp3", {"--seconds", "2", "--vbr"});
+    s.vbrNoInfo2 = make("vbr-no-info.mp3", {"--seconds", "2", "--vbr", "--no-info-frame"});
+    s.cbr1 = make("cbr1.mp3", {"--seconds", "1"});
+    s.tagged1 = make("tagged.mp3", {"--seconds", "1", "--vbr", "--title", "Title", "--artist",
+                                    "Artist", "--year", "1999"});
+
+    QFile cbr(QString::fromStdString(s.cbr2));
+    ASSERT_TRUE(cbr.open(QIODevice::ReadOnly));
+    const QByteArray whole = cbr.readAll();
+    s.truncated = s.Path("truncated.mp3");
+    WriteFile(QString::fromStdString(s.truncated), whole.left(whole.size() / 2));
+    s.junkAhead = s.Path("junk-ahead.mp3");
+    WriteFile(QString::fromStdString(s.junkAhead), QByteArray("not audio at all\n") + whole);
+    QByteArray damaged = whole;
+    for (int i = 5000; i < 6000; ++i) damaged[i] = 0x55;
+    s.damaged = s.Path("damaged.mp3");
+    WriteFile(QString::fromStdString(s.damaged), damaged);
+    // The Info frame and a piece of the first audio frame: no complete frame to play.
+    s.headerOnly = s.Path("header-only.mp3");
+    WriteFile(QString::fromStdString(s.headerOnly), whole.left(600));
+
+    s.missing = s.Path("missing.mp3");
+    s.empty = s.Path("empty.mp3");
+    WriteFile(QString::fromStdString(s.empty), {});
+    s.text = s.Path("text.mp3");
+    WriteFile(QString::fromStdString(s.text), "just some words, not a song\n");
+    s.noise = s.Path("noise.mp3");
+    QByteArray noise(20000, '\0');
+    std::uint32_t x = 12345;
+    for (char& c : noise) c = static_cast<char>((x = x * 1664525u + 1013904223u) >> 24);
+    WriteFile(QString::fromStdString(s.noise), noise);
+    s.wavRenamed = s.Path("really-a-wav.mp3");
+    QProcess sox;
+    sox.start("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16",
+                      QString::fromStdString(s.Path("tone.wav")), "synth", "1", "sine", "440"});
+    ASSERT_TRUE(sox.waitForFinished(30000));
+    QFile::copy(QString::fromStdString(s.Path("tone.wav")), QString::fromStdString(s.wavRenamed));
+  }
+  static void TearDownTestSuite() {
+    delete songs;
+    songs = nullptr;
+  }
+  void SetUp() override { qputenv("SPINDECK_AUDIO", "null"); }
+};
+
+// Waits on the event loop up to `ms` for the player's end of stream.
+bool WaitForEnd(QSignalSpy& spy, int ms) {
+  return spy.count() > 0 || spy.wait(ms);
+}
+
+TEST_F(MediaPlayerTest, OpenLoadsAndStartsWithExactDurationForCbrAndVbr) {
+  MediaPlayer player;
+  for (const std::string& path : {songs->cbr2, songs->vbr2}) {
+    player.Open(path);
+    EXPECT_EQ(player.FileName(), path);
+    EXPECT_NEAR(player.Duration(), 2.0, 1e-6) << path;
+    EXPECT_EQ(player.PlayState(), kPlaying);
+    EXPECT_LT(player.CurrentPosition(), 0.2);
+  }
+  // Without an Info frame only a scan of the whole file gives the length: 2 s plus the
+  // encoder's delay and padding, which nothing then tells the decoder to drop.
+  player.Open(songs->vbrNoInfo2);
+  EXPECT_EQ(player.FileName(), songs->vbrNoInfo2);
+  EXPECT_GT(player.Duration(), 2.0);
+  EXPECT_LT(player.Duration(), 2.08);
+  player.Open(songs->tagged1);
+  EXPECT_NEAR(player.Duration(), 1.0, 1e-6);
+}
+
+TEST_F(MediaPlayerTest, UnplayableFilesLeaveFileNameEmptyAndThePlayerStopped) {
+  MediaPlayer player;
+  for (const std::string& path : {songs->missing, songs->empty, songs->text, songs->noise,
+                                  songs->wavRenamed, songs->headerOnly, std::string()}) {
+    player.Open(songs->cbr2);
+    ASSERT_EQ(player.PlayState(), kPlaying);
+    player.Open(path);
+    EXPECT_EQ(player.FileName(), "") << path;
+    EXPECT_EQ(player.PlayState(), kStopped) << path;
+    EXPECT_EQ(player.Duration(), 0.0) << path;
+    player.Play();  // nothing to play
+    EXPECT_EQ(player.PlayState(), kStopped) << path;
+  }
+}
+
+TEST_F(MediaPlayerTest, DamagedAndCutFilesPlayWhatTheyHold) {
+  MediaPlayer player;
+  player.Open(songs->truncated);
+  EXPECT_EQ(player.FileName(), songs->truncated);
+  EXPECT_GT(player.Duration(), 0.9);
+  EXPECT_LT(player.Duration(), 1.05);
+
+  player.Open(songs->junkAhead);
+  EXPECT_NEAR(player.Duration(), 2.0, 1e-6);
+
+  // The overwritten frames are skipped; the rest plays to its end.
+  QSignalSpy spy(&player, &MediaPlayer::EndOfStream);
+  player.Open(songs->damaged);
+  EXPECT_EQ(player.FileName(), songs->damaged);
+  EXPECT_GT(player.Duration(), 1.8);
+  player.SetCurrentPosition(player.Duration() - 0.3);
+  EXPECT_TRUE(WaitForEnd(spy, 3000));
+}
+
+TEST_F(MediaPlayerTest, PauseHoldsThePositionAndPlayResumesIt) {
+  MediaPlayer player;
+  player.Open(songs->cbr2);
+  QTest::qWait(300);
+  player.Pause();
+  EXPECT_EQ(player.PlayState(), kPaused);
+  QTest::qWait(50);  // the piece being played when the pause came
+  const double held = player.CurrentPosition();
+  EXPECT_GT(held, 0.2);
+  QTest::qWait(300);
+  EXPECT_DOUBLE_EQ(player.CurrentPosition(), held);
+  player.Pause();  // pausing again changes nothing
+  EXPECT_EQ(player.PlayState(), kPaused);
+
+  player.Play();
+  EXPECT_EQ(player.PlayState(), kPlaying);
+  QTest::qWait(300);
+  EXPECT_GT(player.CurrentPosition(), held + 0.2);
+
+  player.Stop();
+  EXPECT_EQ(player.PlayState(), kStopped);
+  EXPECT_EQ(player.CurrentPosition(), 0.0);
+  EXPECT_EQ(player.FileName(), songs->cbr2);
+  player.Pause();  // not playing: no effect
+  EXPECT_EQ(player.PlayState(), kStopped);
+  QTest::qWait(200);
+  EXPECT_EQ(player.CurrentPosition(), 0.0);
+  player.Play();
+  EXPECT_EQ(player.PlayState(), kPlaying);
+  QTest::qWait(200);
+  EXPECT_GT(player.CurrentPosition(), 0.1);
+}
+
+TEST_F(MediaPlayerTest, EndOfStreamArrivesOnTheEventLoopAfterTheSongsLength) {
+  MediaPlayer player;
+  QSignalSpy spy(&player, &MediaPlayer::EndOfStream);
+  QThread* handlerThread = nullptr;
+  int handlerCalls = 0;
+  player.SetEndOfStreamHandler([&](int) {
+    handlerThread = QThread::currentThread();
+    ++handlerCalls;
+  });
+  QElapsedTimer clock;
+  clock.start();
+  player.Open(songs->cbr1);
+  ASSERT_TRUE(WaitForEnd(spy, 5000));
+  EXPECT_GE(clock.elapsed(), 950);
+  EXPECT_LT(clock.elapsed(), 2500);
+  EXPECT_EQ(handlerThread, QThread::currentThread());
+  EXPECT_EQ(player.PlayState(), kStopped);
+  EXPECT_EQ(player.FileName(), songs->cbr1);
+  EXPECT_EQ(player.CurrentPosition(), 0.0);  // rewound
+  QTest::qWait(200);
+  EXPECT_EQ(spy.count(), 1);
+  EXPECT_EQ(handlerCalls, 1);
+
+  // Play after the end plays it again from the start.
+  player.Play();
+  EXPECT_EQ(player.PlayState(), kPlaying);
+  EXPECT_TRUE(spy.wait(3000));
+  EXPECT_EQ(spy.count(), 2);
+}
+
+TEST_F(MediaPlayerTest, SettingThePositionJumpsThereAndTheExactEndEndsTheSong) {
+  MediaPlayer player;
+  QSignalSpy spy(&player, &MediaPlayer::EndOfStream);
+  player.Open(songs->cbr2);
+  player.SetCurrentPosition(1.5);
+  EXPECT_NEAR(player.CurrentPosition(), 1.5, 1e-4);
+  QElapsedTimer clock;
+  clock.start();
+  ASSERT_TRUE(WaitForEnd(spy, 3000));
+  EXPECT_GE(clock.elapsed(), 400);
+  EXPECT_LT(clock.elapsed(), 1200);
+
+  player.Open(songs->cbr2);
+  player.SetCurrentPosition(player.Duration());
+  EXPECT_DOUBLE_EQ(player.CurrentPosition(), player.Duration());
+  clock.restart();
+  ASSERT_TRUE(spy.wait(1000));
+  EXPECT_LT(clock.elapsed(), 500);
+  EXPECT_EQ(player.PlayState(), kStopped);
+
+  // Out of range and NaN.
+  player.Open(songs->cbr2);
+  player.Pause();
+  player.SetCurrentPosition(-5.0);
+  EXPECT_EQ(player.CurrentPosition(), 0.0);
+  player.SetCurrentPosition(1.25);
+  player.SetCurrentPosition(std::numeric_limits<double>::quiet_NaN());
+  EXPECT_NEAR(player.CurrentPosition(), 1.25, 1e-4);
+  player.SetCurrentPosition(100.0);
+  EXPECT_DOUBLE_EQ(player.CurrentPosition(), player.Duration());
+  // Paused at the end: the song ends when it is resumed.
+  QTest::qWait(200);
+  EXPECT_EQ(spy.count(), 2);
+  player.Play();
+  EXPECT_TRUE(spy.wait(1000));
+}
+
+TEST_F(MediaPlayerTest, AnEndOvertakenByStopOrOpenIsNotReported) {
+  MediaPlayer player;
+  QSignalSpy spy(&player, &MediaPlayer::EndOfStream);
+  player.Open(songs->cbr2);
+  player.SetCurrentPosition(player.Duration());
+  // Let the playback thread reach the end and queue its news, without running the event loop.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  player.Stop();
+  QTest::qWait(200);
+  EXPECT_EQ(spy.count(), 0);
+
+  player.Open(songs->cbr2);
+  player.SetCurrentPosition(player.Duration());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  player.Open(songs->cbr1);
+  QTest::qWait(300);
+  EXPECT_EQ(spy.count(), 0);
+  EXPECT_EQ(player.PlayState(), kPlaying);
+}
+
+TEST_F(MediaPlayerTest, OpenWhilePlayingReplacesTheSong) {
+  MediaPlayer player;
+  QSignalSpy spy(&player, &MediaPlayer::EndOfStream);
+  player.Open(songs->cbr2);
+  QTest::qWait(300);
+  QElapsedTimer clock;
+  clock.start();
+  player.Open(songs->cbr1);
+  EXPECT_EQ(player.FileName(), songs->cbr1);
+  EXPECT_NEAR(player.Duration(), 1.0, 1e-6);
+  EXPECT_LT(player.CurrentPosition(), 0.05);
+  ASSERT_TRUE(WaitForEnd(spy, 3000));
+  EXPECT_GE(clock.elapsed(), 950);
+  EXPECT_LT(clock.elapsed(), 1600);
+  QTest::qWait(100);
+  EXPECT_EQ(spy.count(), 1);
+}
+
+TEST_F(MediaPlayerTest, RatesThatCannotBePlayedAreLimitedAndPlaybackGoesOn) {
+  MediaPlayer player;
+  EXPECT_EQ(player.Rate(), 1.0);
+  player.SetRate(0.0);
+  EXPECT_EQ(player.Rate(), MediaPlayer::kMinRate);
+  player.SetRate(-3.0);
+  EXPECT_EQ(player.Rate(), MediaPlayer::kMinRate);
+  player.SetRate(-std::numeric_limits<double>::infinity());
+  EXPECT_EQ(player.Rate(), MediaPlayer::kMinRate);
+  player.SetRate(1.2);
+  player.SetRate(std::numeric_limits<double>::quiet_NaN());
+  EXPECT_EQ(player.Rate(), 1.2);
+  player.SetRate(1e300);
+  EXPECT_EQ(player.Rate(), MediaPlayer::kMaxRate);
+  player.SetRate(std::numeric_limits<double>::infinity());
+  EXPECT_EQ(player.Rate(), MediaPlayer::kMaxRate);
+
+  // At four times the speed a 1-second song lasts a quarter of a second; changing the rate
+  // while it plays keeps it playing.
+  QSignalSpy spy(&player, &MediaPlayer::EndOfStream);
+  QElapsedTimer clock;
+  clock.start();
+  player.Open(songs->cbr1);
+  ASSERT_TRUE(WaitForEnd(spy, 3000));
+  EXPECT_LT(clock.elapsed(), 700);
+  player.Open(songs->cbr1);
+  QTest::qWait(100);
+  player.SetRate(0.0);
+  QTest::qWait(100);
+  player.SetRate(4.0);
+  EXPECT_TRUE(WaitForEnd(spy, 3000));
+}
+
+TEST_F(MediaPlayerTest, VolumeIsKeptWithinItsRange) {
+  MediaPlayer player;
+  EXPECT_EQ(player.Volume(), 0);
+  player.SetVolume(-2500);
+  EXPECT_EQ(player.Volume(), -2500);
+  player.SetVolume(300);
+  EXPECT_EQ(player.Volume(), 0);
+  player.SetVolume(std::numeric_limits<int>::min());
+  EXPECT_EQ(player.Volume(), MediaPlayer::kMinVolume);
+}
+
+TEST_F(MediaPlayerTest, DestructionWhilePlayingIsPrompt) {
+  QElapsedTimer clock;
+  {
+    MediaPlayer player;
+    player.Open(songs->cbr2);
+    QTest::qWait(200);
+    EXPECT_EQ(player.OutputName(), "null");
+    clock.start();
+  }
+  EXPECT_LT(clock.elapsed(), 300);
+  {
+    MediaPlayer player;
+    player.Open(songs->cbr2);
+    player.Pause();
+    clock.restart();
+  }
+  EXPECT_LT(clock.elapsed(), 300);
+}
+
+}  // namespace

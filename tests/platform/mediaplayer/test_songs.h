@@ -1,0 +1,31 @@
+#pragma once
+// Test songs made by scripts/make-test-song, and reading back the WAV output of the player.
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace spindeck::testing {
+
+// Runs scripts/make-test-song with `options` into `path`; false when it failed.
+bool MakeTestSong(const QString& path, const QStringList& options = {});
+
+struct WavAudio {
+  bool valid = false;
+  long rate = 0;
+  int channels = 0;
+  std::vector<std::int16_t> samples;  // interleaved
+  std::size_t frames() const { return channels > 0 ? samples.size() / channels : 0; }
+};
+
+// Reads a 16-bit PCM WAV file as the player's wav output writes it.
+WavAudio ReadWav(const std::string& path);
+
+// Root mean square of the samples, in units of full scale.
+double Rms(const std::vector<std::int16_t>& samples);
+
+// Writes `bytes` to a new file.
+void WriteFile(const QString& path, const QByteArray& bytes);
+
+}  // namespace spindeck::testing
