@@ -14,6 +14,7 @@
 #include "src/core/runtime_state.h"
 #include "src/settings/list_format.h"
 #include "src/settings/program_files.h"
+#include "tests/support/temp_folder_test.h"
 
 namespace spindeck {
 namespace {
@@ -21,25 +22,13 @@ namespace {
 namespace fs = std::filesystem;
 using Entries = std::vector<std::string>;
 
-class SettingsStoreTest : public ::testing::Test {
+class SettingsStoreTest : public spindeck::testing::TempFolderTest {
  protected:
-  fs::path path(const std::string& name) const {
-    return fs::path(folder_.path().toStdString()) / name;
-  }
-  static void put(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-  }
-  static std::string get(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   static Entries load(const fs::path& file) {
     StateList list;
     LoadList(file, list);
     return list.entries();
   }
-
-  QTemporaryDir folder_;
 };
 
 TEST_F(SettingsStoreTest, ReadIniOfHandWrittenFile) {

@@ -13,29 +13,18 @@
 #include "platform/files/file_checks.h"
 #include "platform/files/list_files.h"
 #include "platform/files/read_file.h"
+#include "tests/support/temp_folder_test.h"
 
 namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-class FilesTest : public ::testing::Test {
+class FilesTest : public spindeck::testing::TempFolderTest {
  protected:
-  fs::path path(const std::string& name) const {
-    return fs::path(folder_.path().toStdString()) / name;
-  }
-  static void put(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-  }
-  static std::string get(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   size_t entriesInFolder() const {
     return static_cast<size_t>(std::distance(fs::directory_iterator(path("")), {}));
   }
-
-  QTemporaryDir folder_;
 };
 
 TEST_F(FilesTest, AtomicWriteCreatesAndReplaces) {

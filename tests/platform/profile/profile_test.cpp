@@ -10,24 +10,15 @@
 #include <string>
 
 #include "platform/profile/profile_text.h"
+#include "tests/support/temp_folder_test.h"
 
 namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ProfileTest : public ::testing::Test {
+class ProfileTest : public spindeck::testing::TempFolderTest {
  protected:
-  fs::path path(const std::string& name) const {
-    return fs::path(folder_.path().toStdString()) / name;
-  }
-  static void put(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-  }
-  static std::string get(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   // Reads with a buffer of the given size; returns the copied text, checks count and NUL.
   static std::string read(const fs::path& file, const char* section, const char* key,
                           unsigned long size = 750, const char* fallback = "") {
@@ -38,8 +29,6 @@ class ProfileTest : public ::testing::Test {
     EXPECT_EQ(buffer[n], '\0');
     return buffer.substr(0, n);
   }
-
-  QTemporaryDir folder_;
 };
 
 TEST_F(ProfileTest, ReadsHandWrittenFile) {
