@@ -1,0 +1,115 @@
+#pragma once
+// A PulseAudio server of the test's own: a null sink as the default output, a private 0700
+// runtime folder, found by the test process through PULSE_SERVER. Header-only, so that other
+// test folders can use it too.
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace spindeck::testing {
+
+class PrivatePulseServer {
+ public:
+  static constexpr const char* kSinkName = "spindeck_test_sink";
+
+  PrivatePulseServer() = default;
+  PrivatePulseServer(const PrivatePulseServer&) = delete;
+  PrivatePulseServer& operator=(const PrivatePulseServer&) = delete;
+
+  ~PrivatePulseServer() {
+    if (server_.state() != QProcess::NotRunning) {
+      server_.terminate();
+      if (!server_.waitForFinished(3000)) {
+        server_.kill();
+        server_.waitForFinished(3000);
+      }
+    }
+    if (hadPulseServer_) {
+      qputenv("PULSE_SERVER", oldPulseServer_);
+    } else {
+      qunsetenv("PULSE_SERVER");
+    }
+  }
+
+  // Starts the server and points this process at it. False (with the reason in error()) when
+  // pulseaudio is missing or does not come up within a few seconds.
+  bool Start() {
+    if (!dir_.isValid()) return Fail("no temporary folder");
+    QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString script = dir_.filePath("server.pa");
+    QFile file(script);
+    if (!file.open(QIODevice::WriteOnly)) return Fail("cannot write the server script");
+    file.write(QByteArray("load-module module-null-sink sink_name=") + kSinkName +
+               "\nload-module module-native-protocol-unix\nset-default-sink " + kSinkName + "\n");
+    file.close();
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", dir_.path());
+    env.insert("HOME", dir_.path());
+    env.remove("PULSE_SERVER");
+    server_.setProcessEnvironment(env);
+    server_.setProcessChannelMode(QProcess::MergedChannels);
+    server_.start("pulseaudio",
+                  {"-n", "-F", script, "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit"});
+    if (!server_.waitForStarted(3000)) return Fail("pulseaudio did not start");
+
+    hadPulseServer_ = qEnvironmentVariableIsSet("PULSE_SERVER");
+    oldPulseServer_ = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", serverAddress().toUtf8());
+    for (int i = 0; i < 50; ++i) {
+      if (server_.state() == QProcess::NotRunning) {
+        return Fail("pulseaudio ended: " + QString::fromLocal8Bit(server_.readAll()));
+      }
+      if (Pactl({"info"}, nullptr)) return true;
+      QThread::msleep(100);
+    }
+    return Fail("pulseaudio did not answer");
+  }
+
+  QString serverAddress() const { return "unix:" + dir_.filePath("pulse/native"); }
+
+  // Runs pactl against the server; its output goes to `output` when given.
+  bool Pactl(const QStringList& arguments, QString* output) const {
+    QProcess pactl;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PULSE_SERVER", serverAddress());
+    pactl.setProcessEnvironment(env);
+    pactl.start("pactl", arguments);
+    if (!pactl.waitForFinished(5000) || pactl.exitStatus() != QProcess::NormalExit ||
+        pactl.exitCode() != 0) {
+      return false;
+    }
+    if (output != nullptr) *output = QString::fromLocal8Bit(pactl.readAllStandardOutput());
+    return true;
+  }
+
+  // The default sink's volume as pactl shows it, e.g. "Volume: front-left: 45875 /  70% ...".
+  QString DefaultSinkVolume() const {
+    QString text;
+    Pactl({"get-sink-volume", "@DEFAULT_SINK@"}, &text);
+    return text;
+  }
+
+  QString error() const { return error_; }
+  QString folder() const { return dir_.path(); }
+
+ private:
+  bool Fail(const QString& why) {
+    error_ = why;
+    return false;
+  }
+
+  QTemporaryDir dir_;
+  QProcess server_;
+  bool hadPulseServer_ = false;
+  QByteArray oldPulseServer_;
+  QString error_;
+};
+
+}  // namespace spindeck::testing
