@@ -128,6 +128,11 @@ void IgnoreByIndex(int index, bool ignored) {
   }
   YieldOnce();
   win32::PostMessageA(window, win32::WM_CLOSE, 0, 0);
+  // Wait, briefly, until the window is gone, so the next operation cannot take it for its own.
+  clock.restart();
+  while (win32::GetWindowThreadProcessId(window, nullptr) != 0 && clock.elapsed() < kCheckWaitMs) {
+    Pause(0.02);
+  }
 }
 
 HWND FindMemberWindow() {
