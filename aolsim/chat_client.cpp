@@ -145,12 +145,6 @@ HWND ChatClient::TopRoom() const {
   return 0;
 }
 
-std::string ChatClient::TopRoomName() const {
-  std::lock_guard guard(tree_.lock());
-  const HWND top = TopRoom();
-  return top == 0 ? std::string() : rooms_.at(top).name;
-}
-
 void ChatClient::OpenRoom(const std::string& name) {
   std::lock_guard guard(tree_.lock());
   if (const HWND open = FindRoom(name)) {

@@ -48,9 +48,6 @@ class ChatClient {
   // False for a version the client cannot play.
   bool SetVersion(const std::string& version);
 
-  // The name of the room nearest the top, or an empty text without a room.
-  std::string TopRoomName() const;
-
  private:
   struct Member {
     std::string name;
