@@ -16,9 +16,14 @@ constexpr std::size_t kPieceFrames = 1152;
 
 void ToPcm16(std::span<const float> in, float gain, std::vector<std::int16_t>& out) {
   out.resize(in.size());
-  for (std::size_t i = 0; i < in.size(); ++i) {
-    const float scaled = std::clamp(in[i] * gain, -1.0f, 1.0f) * 32767.0f;
-    out[i] = static_cast<std::int16_t>(std::lrint(scaled));
+  const float scale = gain * 32767.0f;
+  const float* from = in.data();
+  std::int16_t* to = out.data();
+  for (std::size_t i = 0, n = in.size(); i < n; ++i) {
+    const float value = from[i] * scale;
+    to[i] = static_cast<std::int16_t>(std::lrint(value > 32767.0f    ? 32767.0f
+                                                 : value < -32767.0f ? -32767.0f
+                                                                     : value));
   }
 }
 

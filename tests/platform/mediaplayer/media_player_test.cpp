@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -36,12 +37,12 @@ struct Songs {
 
   std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
 };
-Songs* songs = nullptr;
+std::unique_ptr<Songs> songs;
 
 class MediaPlayerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    songs = new Songs();  // freed in TearDownTestSuite
+    songs = std::make_unique<Songs>();
     Songs& s = *songs;
     ASSERT_TRUE(s.dir.isValid());
     const auto make = [&](const char* name, const QStringList& options) {
@@ -88,10 +89,7 @@ class MediaPlayerTest : public ::testing::Test {
     ASSERT_TRUE(sox.waitForFinished(30000));
     QFile::copy(QString::fromStdString(s.Path("tone.wav")), QString::fromStdString(s.wavRenamed));
   }
-  static void TearDownTestSuite() {
-    delete songs;
-    songs = nullptr;
-  }
+  static void TearDownTestSuite() { songs.reset(); }
   void SetUp() override { qputenv("SPINDECK_AUDIO", "null"); }
 };
 
@@ -352,6 +350,30 @@ TEST_F(MediaPlayerTest, DestructionWhilePlayingIsPrompt) {
     clock.restart();
   }
   EXPECT_LT(clock.elapsed(), 300);
+}
+
+TEST_F(MediaPlayerTest, WithoutAnySoundServerTheAutomaticChoiceFallsBackToNullQuickly) {
+  if (!QDir("/dev/snd").entryList({"pcmC*"}, QDir::System).isEmpty()) {
+    GTEST_SKIP() << "this machine has an ALSA device";
+  }
+  qunsetenv("SPINDECK_AUDIO");
+  const QByteArray oldServer = qgetenv("PULSE_SERVER");
+  qputenv("PULSE_SERVER", "unix:/nonexistent/spindeck/pulse/native");
+  {
+    MediaPlayer player;
+    QSignalSpy spy(&player, &MediaPlayer::EndOfStream);
+    QElapsedTimer clock;
+    clock.start();
+    player.Open(songs->cbr1);
+    ASSERT_TRUE(WaitForEnd(spy, 4000));
+    EXPECT_EQ(player.OutputName(), "null");
+    EXPECT_LT(clock.elapsed(), 1800);  // the song's second and a short probe
+  }
+  if (oldServer.isEmpty()) {
+    qunsetenv("PULSE_SERVER");
+  } else {
+    qputenv("PULSE_SERVER", oldServer);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,66 @@
+// Playback into a private PulseAudio server's null sink, through libout123's "pulse" module.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+#include "platform/mediaplayer/media_player.h"
+#include "tests/platform/mediaplayer/test_songs.h"
+#include "tests/platform/volume/private_pulse_server.h"
+
+namespace {
+
+using platform::MediaPlayer;
+using spindeck::testing::PrivatePulseServer;
+
+TEST(PulseOutputTest, ASongReachesTheDefaultSinkAndEndsOnTime) {
+  PrivatePulseServer server;
+  if (!server.Start()) GTEST_SKIP() << "no private PulseAudio: " << server.error().toStdString();
+  QTemporaryDir dir;
+  const QString song = dir.filePath("song.mp3");
+  ASSERT_TRUE(spindeck::testing::MakeTestSong(song, {"--seconds", "1.5", "--volume", "0.5"}));
+
+  // Record what reaches the sink.
+  const QString recording = dir.filePath("monitor.wav");
+  QProcess parecord;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("PULSE_SERVER", server.serverAddress());
+  parecord.setProcessEnvironment(env);
+  parecord.start("parecord",
+                 {"--latency-msec=20", "-d", QString(PrivatePulseServer::kSinkName) + ".monitor",
+                  "--file-format=wav", "--format=s16le", "--channels=2", recording});
+  ASSERT_TRUE(parecord.waitForStarted(3000));
+  QTest::qWait(300);
+
+  for (const char* choice : {"pulse", "automatic"}) {
+    qputenv("SPINDECK_AUDIO", choice);
+    MediaPlayer player;
+    QSignalSpy spy(&player, &MediaPlayer::EndOfStream);
+    QElapsedTimer clock;
+    clock.start();
+    player.Open(song.toStdString());
+    ASSERT_TRUE(spy.wait(6000)) << choice;
+    EXPECT_GE(clock.elapsed(), 1400) << choice;
+    EXPECT_LT(clock.elapsed(), 3500) << choice;
+    EXPECT_EQ(player.OutputName(), "pulse") << choice;
+  }
+  qunsetenv("SPINDECK_AUDIO");
+
+  QTest::qWait(300);
+  parecord.terminate();
+  ASSERT_TRUE(parecord.waitForFinished(3000));
+  const auto heard = spindeck::testing::ReadWav(recording.toStdString());
+  ASSERT_TRUE(heard.valid);
+  // Two songs' worth of a tone at half amplitude reached the sink (the sink's volume is 100%).
+  std::vector<std::int16_t> loud;
+  for (std::int16_t s : heard.samples)
+    if (std::abs(s) > 3000) loud.push_back(s);
+  EXPECT_GT(static_cast<double>(loud.size()) / heard.channels / heard.rate, 2.0);
+  EXPECT_GT(spindeck::testing::Rms(heard.samples), 0.15);
+}
+
+}  // namespace
