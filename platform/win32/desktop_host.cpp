@@ -6,6 +6,7 @@
 #include <QLocalSocket>
 #include <QTimer>
 #include <QVariant>
+#include <atomic>
 #include <filesystem>
 
 #include "platform/win32/desktop_protocol.h"
@@ -14,6 +15,9 @@ namespace win32 {
 namespace {
 
 using protocol::Op;
+
+constexpr int kMaxConnections = 32;
+constexpr int kConnectionLifetimeMs = 10000;
 
 // The socket's folder must be ours and closed to others, so no other user can drive us.
 bool PrepareFolder(const std::filesystem::path& folder) {
@@ -53,6 +57,25 @@ bool DesktopHost::Listen(const std::string& path) {
 void DesktopHost::Accept() {
   while (QLocalSocket* socket = server_.nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    // Callers connect for one call and wait at most 2 seconds, so a connection that lives
+    // much longer, or the oldest of too many open at once, belongs to a stuck or hostile
+    // peer: dropping it bounds the memory that peers can hold here, and new calls still get
+    // their answer.
+    static std::atomic<qulonglong> serial{0};
+    socket->setProperty("serial", ++serial);
+    const auto open = server_.findChildren<QLocalSocket*>(Qt::FindDirectChildrenOnly);
+    if (open.size() > kMaxConnections) {
+      QLocalSocket* oldest = nullptr;
+      for (QLocalSocket* s : open) {
+        if (s->state() == QLocalSocket::ConnectedState &&
+            (oldest == nullptr ||
+             s->property("serial").toULongLong() < oldest->property("serial").toULongLong())) {
+          oldest = s;
+        }
+      }
+      if (oldest != nullptr && oldest != socket) oldest->abort();
+    }
+    QTimer::singleShot(kConnectionLifetimeMs, socket, [socket] { socket->abort(); });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Serve(socket); });
     Serve(socket);
   }

@@ -1,7 +1,9 @@
 // Reading another process's memory, and who may be trusted as the owner of the desktop.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/win32/desktop_host.h"
 #include "platform/win32/win32.h"
@@ -137,6 +140,34 @@ TEST(DesktopTrust, CallsRefuseAFolderThatIsNoLongerClosedToOthers) {
   EXPECT_EQ(FindWindowA("aol frame25", nullptr), 0u);
   ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
   EXPECT_EQ(FindWindowA("aol frame25", nullptr), frame);
+}
+
+TEST(DesktopTrust, PeersHoldingManyHalfFramesDoNotShutOutACall) {
+  QTemporaryDir dir;
+  const std::string path = dir.path().toStdString() + "/desk/socket";
+  setenv("SPINDECK_DESKTOP", path.c_str(), 1);
+  WindowTree tree;
+  const HWND frame = tree.Create(0, "AOL Frame25", "");
+  DesktopThread host(tree, path);
+  ASSERT_TRUE(host.listening());
+  std::vector<int> peers;
+  for (int i = 0; i < 100; ++i) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+      // A frame that announces 1 MiB and never completes.
+      const char head[] = {0, 0, 0x10, 0, 'x'};
+      (void)::write(fd, head, sizeof head);
+    }
+    peers.push_back(fd);
+    if (i % 20 == 19) {
+      EXPECT_EQ(FindWindowA("AOL Frame25", nullptr), frame) << i;
+    }
+  }
+  EXPECT_EQ(FindWindowA("AOL Frame25", nullptr), frame);
+  for (int fd : peers) ::close(fd);
 }
 
 TEST(DesktopTrust, TheHostRefusesALinkInPlaceOfItsFolder) {
