@@ -5,12 +5,12 @@
 namespace aolsim {
 namespace {
 
-struct MenuSpec {
+struct MenuLayout {
   std::string title;
   std::vector<std::string> items;
 };
 
-std::vector<MenuSpec> MenusOf(const std::string& version) {
+std::vector<MenuLayout> MenusOf(const std::string& version) {
   if (version == "3") {
     return {{"&File", {"&New", "&Open...", "E&xit"}},
             {"&Edit", {"&Undo", "Cu&t", "&Copy", "&Paste"}},
@@ -49,10 +49,10 @@ void BuildMenuBar(win32::WindowTree& tree, win32::HWND frame, const std::string&
   tree.ClearMenus(frame);
   const win32::HMENU bar = tree.CreateMenu();
   win32::UINT id = 100;  // command ids are unique across the whole bar
-  for (const MenuSpec& spec : MenusOf(version)) {
+  for (const MenuLayout& layout : MenusOf(version)) {
     const win32::HMENU sub = tree.CreateMenu();
-    for (const std::string& item : spec.items) tree.AppendItem(sub, id++, item);
-    tree.AppendSubMenu(bar, sub, spec.title);
+    for (const std::string& item : layout.items) tree.AppendItem(sub, id++, item);
+    tree.AppendSubMenu(bar, sub, layout.title);
   }
   tree.SetMenu(frame, bar);
 }
