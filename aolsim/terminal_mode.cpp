@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <map>
 
-#include "aolsim/html_text.h"
 #include "aolsim/script_mode.h"
 #include "platform/text/cp1252.h"
+#include "platform/text/html_text.h"
 
 namespace aolsim {
 namespace {
@@ -77,7 +77,7 @@ std::string AnsiLine(const std::string& html) {
     if (name == "u") return closing ? "\x1b[24m" : "\x1b[4m";
     return "";
   };
-  return RenderHtml(html, onTag) + kReset;
+  return platform::RenderHtml(html, onTag) + kReset;
 }
 
 void ShowEvent(const std::vector<std::string>& fields) {

@@ -1,11 +1,11 @@
 #include "aolsim/transcript.h"
 
-#include "aolsim/html_text.h"
+#include "platform/text/html_text.h"
 
 namespace aolsim {
 
 void Transcript::Add(const std::string& sender, const std::string& html) {
-  lines_.push_back(sender + ":\t" + RenderHtml(html));
+  lines_.push_back(sender + ":\t" + platform::RenderHtml(html));
   while (lines_.size() > kMaxLines) lines_.pop_front();
 }
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/scanchat/html_text.h"
 #include "platform/scanchat/transcript.h"
+#include "platform/text/html_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto now = platform::ParseTranscript(bytes.substr(half));
   const auto fresh = platform::NewLines(before, now);
   if (fresh.size() > now.size()) __builtin_trap();
-  const std::string shown = platform::RenderChatHtml(bytes);
+  const std::string shown = platform::RenderHtml(bytes);
   if (shown.size() > bytes.size() || shown.find("  ") != std::string::npos) __builtin_trap();
   return 0;
 }

@@ -1,6 +1,6 @@
 #include "platform/scanchat/own_lines.h"
 
-#include "platform/scanchat/html_text.h"
+#include "platform/text/html_text.h"
 
 namespace platform {
 namespace {
@@ -12,7 +12,7 @@ constexpr std::size_t kKeepLines = 200;
 void OwnLines::NoteSent(const std::string& html) {
   if (!clock_.isValid()) clock_.start();
   DropExpired();
-  sent_.push_back({RenderChatHtml(html), clock_.elapsed()});
+  sent_.push_back({RenderHtml(html), clock_.elapsed()});
   if (sent_.size() > kKeepLines) sent_.pop_front();
 }
 

@@ -6,7 +6,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "platform/scanchat/html_text.h"
+#include "platform/text/html_text.h"
 #include "src/aol/aol_chat_port.h"
 #include "src/core/dispatch.h"
 #include "src/output/pause.h"
@@ -30,7 +30,7 @@ class ScannerTest : public ::testing::Test {
     desktop.tree.SetProc(input,
                          [this](win32::HWND self, const win32::Message& m, win32::MessageResult&) {
                            if (m.msg != win32::WM_CHAR || m.wParam != 13) return false;
-                           Say("Me", platform::RenderChatHtml(desktop.tree.Caption(self)));
+                           Say("Me", platform::RenderHtml(desktop.tree.Caption(self)));
                            return true;
                          });
     desktop.Serve();

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/scanchat/html_text.h"
 #include "platform/scanchat/own_lines.h"
+#include "platform/text/html_text.h"
 
 namespace platform {
 namespace {
@@ -38,14 +38,14 @@ TEST(Transcript, NewLinesAcrossTheTrimOfAFullTranscript) {
 }
 
 TEST(HtmlText, RendersAsABrowserShowsIt) {
-  EXPECT_EQ(RenderChatHtml("</i></u></b><font color=#00ff00><font face=\"Arial\">-=<font "
-                           "color=#ff0000><font face=\"Tahoma\"> hi <font color=#00ff00>"
-                           "<font face=\"Arial\">=-<font color=#ffffff>"),
+  EXPECT_EQ(RenderHtml("</i></u></b><font color=#00ff00><font face=\"Arial\">-=<font "
+                       "color=#ff0000><font face=\"Tahoma\"> hi <font color=#00ff00>"
+                       "<font face=\"Arial\">=-<font color=#ffffff>"),
             "-= hi =-");
-  EXPECT_EQ(RenderChatHtml("  a&amp;b &lt;3&gt; &#225;&#xF8; &bogus; &  "),
+  EXPECT_EQ(RenderHtml("  a&amp;b &lt;3&gt; &#225;&#xF8; &bogus; &  "),
             "a&b <3> \xE1\xF8 &bogus; &");
-  EXPECT_EQ(RenderChatHtml("a <b unclosed"), "a");
-  EXPECT_EQ(RenderChatHtml(""), "");
+  EXPECT_EQ(RenderHtml("a <b unclosed"), "a");
+  EXPECT_EQ(RenderHtml(""), "");
 }
 
 TEST(OwnLines, EachReaderTakesASentLineOnce) {

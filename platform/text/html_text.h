@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-namespace aolsim {
+namespace platform {
 
 // Tags are removed (a line break tag counts as a blank), the entities &amp; &lt; &gt; &quot;
 // &apos; &nbsp; and &#NNN; / &#xHH; are decoded, runs of blanks (space, tab, CR, LF) become
@@ -16,4 +16,4 @@ std::string RenderHtml(const std::string& html);
 using TagHook = std::function<std::string(const std::string& name, const std::string& tag)>;
 std::string RenderHtml(const std::string& html, const TagHook& onTag);
 
-}  // namespace aolsim
+}  // namespace platform

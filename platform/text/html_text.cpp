@@ -1,11 +1,11 @@
-#include "aolsim/html_text.h"
+#include "platform/text/html_text.h"
 
 #include <cctype>
 #include <cstdint>
 
 #include "platform/text/cp1252.h"
 
-namespace aolsim {
+namespace platform {
 namespace {
 
 bool IsBlank(char c) {
@@ -150,4 +150,4 @@ std::string RenderHtml(const std::string& html) {
   return RenderHtml(html, TagHook());
 }
 
-}  // namespace aolsim
+}  // namespace platform
