@@ -1,44 +1,18 @@
 #pragma once
 // An in-test chat client: a window tree served on a desktop of its own, on its own thread,
 // with member records in low memory of this very process.
-#include <sys/mman.h>
-
 #include <QTemporaryDir>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "aolsim/member_records.h"
 #include "platform/win32/desktop_host.h"
 #include "platform/win32/window_tree.h"
 
 namespace spindeck::testing {
 
 using win32::HWND;
-
-class LowMemory {
- public:
-  LowMemory() {
-    base_ = static_cast<unsigned char*>(::mmap(nullptr, kSize, PROT_READ | PROT_WRITE,
-                                               MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0));
-  }
-  ~LowMemory() { ::munmap(base_, kSize); }
-  // A member record P whose P + 28 holds Q, and Q + 6 the 16 name bytes.
-  std::uint32_t Record(const std::string& name) {
-    unsigned char* p = base_ + used_;
-    unsigned char* q = p + 64;
-    used_ += 128;
-    const auto qAddress = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(q));
-    std::memcpy(p + 28, &qAddress, 4);
-    std::memcpy(q + 6, name.data(), std::min<std::size_t>(name.size(), 16));
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(p));
-  }
-
- private:
-  static constexpr std::size_t kSize = 1 << 16;
-  unsigned char* base_;
-  std::size_t used_ = 0;
-};
 
 class TestDesktop {
  public:
@@ -75,7 +49,7 @@ class TestDesktop {
     tree.CreateBottom(room, "_AOL_Icon", "");
     if (complete) tree.CreateBottom(room, "_AOL_Static", "");
     std::vector<std::uint32_t> records;
-    for (const auto& m : members) records.push_back(memory.Record(m));
+    for (const auto& m : members) records.push_back(memory.Add(m));
     tree.CreateBottom(room, "_AOL_Listbox", "",
                       [this, records](HWND, const win32::Message& m, win32::MessageResult& r) {
                         if (m.msg == win32::LB_GETCOUNT)
@@ -121,7 +95,7 @@ class TestDesktop {
   }
 
   win32::WindowTree tree;
-  LowMemory memory;
+  aolsim::MemberRecords memory;  // records below 4 GiB, as the stand-in client keeps them
   std::map<HWND, std::vector<std::string>> sent;  // lines typed into each room
   std::map<int, bool> ignored;
   int selected = -1;
