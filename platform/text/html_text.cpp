@@ -132,7 +132,12 @@ std::string RenderHtml(const std::string& html, const TagHook& onTag) {
       std::string text;
       std::size_t length = 0;
       if (Entity(html, i, text, length)) {
-        put(text);
+        // "&#32;" and its kin are blanks like any other, so they fold into one.
+        if (text.size() == 1 && IsBlank(text[0])) {
+          pendingBlank = true;
+        } else {
+          put(text);
+        }
         i += length;
       } else {
         put("&");

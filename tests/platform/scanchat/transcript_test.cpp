@@ -45,6 +45,8 @@ TEST(HtmlText, RendersAsABrowserShowsIt) {
   EXPECT_EQ(RenderHtml("  a&amp;b &lt;3&gt; &#225;&#xF8; &bogus; &  "),
             "a&b <3> \xE1\xF8 &bogus; &");
   EXPECT_EQ(RenderHtml("a <b unclosed"), "a");
+  // Blanks written as character references fold like literal ones.
+  EXPECT_EQ(RenderHtml("a &#32;b&#9;&#x0A; c &#32;"), "a b c");
   EXPECT_EQ(RenderHtml(""), "");
 }
 
