@@ -19,7 +19,7 @@ using spindeck::testing::PrivatePulseServer;
 
 TEST(PulseOutputTest, ASongReachesTheDefaultSinkAndEndsOnTime) {
   PrivatePulseServer server;
-  if (!server.Start()) GTEST_SKIP() << "no private PulseAudio: " << server.error().toStdString();
+  SPINDECK_START_PULSE_OR_SKIP(server);
   QTemporaryDir dir;
   const QString song = dir.filePath("song.mp3");
   ASSERT_TRUE(spindeck::testing::MakeTestSong(song, {"--seconds", "1.5", "--volume", "0.5"}));

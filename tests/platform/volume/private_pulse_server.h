@@ -2,6 +2,11 @@
 // A PulseAudio server of the test's own: a null sink as the default output, a private 0700
 // runtime folder, found by the test process through PULSE_SERVER. Header-only, so that other
 // test folders can use it too.
+//
+// Each test starts its own server even when the run already has one (scripts/with-pulse):
+// tests run in parallel, and one test's sink volume must not be another's.
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -112,4 +117,24 @@ class PrivatePulseServer {
   QString error_;
 };
 
+// True when the run promises a working sound server (scripts/with-pulse sets
+// SPINDECK_CI_PULSE=1): there a private server that cannot start is a fault, not a reason to
+// skip, so that CI cannot pass without having played a sound.
+inline bool PulseRequired() {
+  return qgetenv("SPINDECK_CI_PULSE") == "1";
+}
+
 }  // namespace spindeck::testing
+
+// Starts `server` (a PrivatePulseServer) in a test body. When it cannot start, the test is
+// skipped, or fails where PulseRequired().
+#define SPINDECK_START_PULSE_OR_SKIP(server)                                       \
+  do {                                                                             \
+    if (!(server).Start()) {                                                       \
+      if (::spindeck::testing::PulseRequired()) {                                  \
+        FAIL() << "no private PulseAudio, and SPINDECK_CI_PULSE=1 requires one: "  \
+               << (server).error().toStdString();                                  \
+      }                                                                            \
+      GTEST_SKIP() << "no private PulseAudio: " << (server).error().toStdString(); \
+    }                                                                              \
+  } while (false)

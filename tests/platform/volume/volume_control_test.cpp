@@ -51,7 +51,7 @@ QStringList Percents(const QString& pactlVolume) {
 
 TEST(VolumeControlTest, SetsThePulseServersDefaultSink) {
   PrivatePulseServer server;
-  if (!server.Start()) GTEST_SKIP() << "no private PulseAudio: " << server.error().toStdString();
+  SPINDECK_START_PULSE_OR_SKIP(server);
   VolumeControl control;
   control.setVolume(70);
   EXPECT_EQ(control.appliedTo(), VolumeControl::AppliedTo::kPulseDefaultSink);
