@@ -2,7 +2,7 @@
 
 namespace spindeck {
 
-RuntimeState::RuntimeState() {
+RuntimeState::RuntimeState() : random(std::random_device{}()) {
   tmrmp3.setInterval(1);
   tmrIdle.setInterval(60000);
 }

@@ -2,12 +2,17 @@
 // The one record of the program's runtime state: named text fields, named ordered lists and
 // the two timers. Every field holds text, numbers and flags included.
 #include <QTimer>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 
+#include "platform/mediaplayer/media_player.h"
 #include "platform/scanchat/chat_scanner.h"
 #include "platform/scanchat/own_lines.h"
+#include "platform/timer/timer_control.h"
+#include "platform/volume/volume_control.h"
 #include "src/core/chat_port.h"
 #include "src/core/state_list.h"
 
@@ -52,9 +57,17 @@ struct RuntimeState {
   StateList lstfound;     // names the last ignore command matched
   StateList lstMsg;       // messages left while away (shown), at most 20
 
-  // Timers: the position timer (1 ms) and the away timer (60000 ms), both stopped at start.
-  QTimer tmrmp3;
+  // Timers: the position timer (1 ms, so it ticks at the system timer's resolution) and the
+  // away timer (60000 ms), both stopped at start.
+  platform::TimerControl tmrmp3;
   QTimer tmrIdle;
+
+  // The media player and the computer's volume.
+  platform::MediaPlayer player;
+  platform::VolumeControl vol1;
+
+  // The one random generator of the program, seeded once at start; tests may reseed it.
+  std::mt19937 random;
 
   // Where the program's files live: the folder that holds the executable.
   std::filesystem::path programFolder;

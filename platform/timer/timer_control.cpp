@@ -1,0 +1,59 @@
+#include "platform/timer/timer_control.h"
+
+#include <algorithm>
+
+namespace platform {
+
+using std::chrono::duration_cast;
+using std::chrono::microseconds;
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+TimerControl::TimerControl(int intervalMs, QObject* parent)
+    : QObject(parent), intervalMs_(std::max(0, intervalMs)) {
+  wake_.setSingleShot(true);
+  wake_.setTimerType(Qt::PreciseTimer);
+  connect(&wake_, &QTimer::timeout, this, &TimerControl::Fire);
+}
+
+void TimerControl::setInterval(int ms) {
+  intervalMs_ = std::max(0, ms);
+  if (active_) start();
+}
+
+microseconds TimerControl::period() const {
+  return std::max<microseconds>(milliseconds(intervalMs_), kResolution);
+}
+
+void TimerControl::start() {
+  active_ = true;
+  next_ = steady_clock::now() + period();
+  ScheduleNext();
+}
+
+void TimerControl::stop() {
+  active_ = false;
+  wake_.stop();
+}
+
+// Deadlines are kept on the steady clock, not as a chain of whole-millisecond waits, so a
+// 15.625 ms period averages out exactly (waits of 15 and 16 ms alternate).
+void TimerControl::ScheduleNext() {
+  const auto now = steady_clock::now();
+  const auto wait = duration_cast<microseconds>(next_ - now);
+  const long ms = std::max<long>(0, static_cast<long>((wait.count() + 500) / 1000));
+  wake_.start(static_cast<int>(std::min<long>(ms, 1L << 30)));
+}
+
+void TimerControl::Fire() {
+  if (!active_) return;
+  next_ += period();
+  // A tick that came late (a long command, a busy machine) does not bunch the following ones
+  // up: the schedule starts afresh from now.
+  const auto now = steady_clock::now();
+  if (next_ < now) next_ = now + period();
+  ScheduleNext();
+  emit timeout();
+}
+
+}  // namespace platform

@@ -1,0 +1,34 @@
+#pragma once
+// The music library: the directories of dirs.txt, the full path of every song in them, and the
+// numbered playlist that the user sees.
+#include <string>
+
+#include "src/core/command_table.h"
+#include "src/core/runtime_state.h"
+
+namespace spindeck {
+
+// The song number is a 16-bit signed count: the library stops growing at this many songs.
+constexpr int kMaxSongs = 32767;
+
+// Clears the three lists, reloads lstdirs from dirs.txt and lists every "*.mp3" file directly
+// in each directory (matched and sorted without regard to case) into lstmultidir and lstpl. A
+// directory that cannot be listed is skipped.
+void LibraryScan(RuntimeState& state);
+
+// The load at start-up: lstdirs from dirs.txt, then its songs when it names any. Sends nothing.
+void LoadLibraryAtStartup(RuntimeState& state);
+
+// The playlist entry of a song: number (at least two digits), ". " and the file name without
+// ".mp3", in lower case. `fileName` is the name on disk (UTF-8); the entry is program text.
+std::string PlaylistEntry(int number, const std::string& fileName);
+
+// The counts of the replies: directories with at least two digits, songs with at least three.
+std::string DirCountText(const RuntimeState& state);
+std::string SongCountText(const RuntimeState& state);
+
+void RefCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&);
+void AdirCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&);
+void DirsCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&);
+
+}  // namespace spindeck

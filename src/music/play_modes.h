@@ -1,0 +1,28 @@
+#pragma once
+// What plays when a song ends (the play mode and its commands), and the position timer's tick
+// that keeps the song's length and position as mm:ss texts.
+#include <string>
+
+#include "src/core/command_table.h"
+#include "src/core/runtime_state.h"
+
+namespace spindeck {
+
+void ShuffleCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&);
+void XshuffleCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&);
+void ContCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&);
+void XcontCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&);
+void ReponCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&);
+void RepoffCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&);
+
+// The player reported that a song has played to its end.
+void SongEnd(RuntimeState& state);
+
+// One tick of the position timer: lbllen and lblcpos from the player.
+void PositionTick(RuntimeState& state);
+
+// Seconds as mm:ss, rounded to whole seconds (a half to the even neighbour); minutes keep
+// growing past 59 ("125:07"). Empty for a value that is not a number.
+std::string MinutesSeconds(double seconds);
+
+}  // namespace spindeck

@@ -1,0 +1,124 @@
+#include "src/music/song_search.h"
+
+#include "src/core/chat_line.h"
+#include "src/core/dispatch.h"
+#include "src/core/reply_fragments.h"
+#include "src/music/display_name.h"
+#include "src/music/matching.h"
+#include "src/music/number_text.h"
+#include "src/output/elite_filter.h"
+#include "src/output/pause.h"
+#include "src/output/styled_message.h"
+
+namespace spindeck {
+namespace {
+
+std::string NoMatchReply(const std::string& text) {
+  return "no matches found for <u>" + text + "</u>";
+}
+
+std::string PlayRangeReply(const RuntimeState& state) {
+  return "type 'play' <b>01-" + TwoDigitCount(state.lstfound1.count());
+}
+
+void OpenDialogue(RuntimeState& state) {
+  if (state.scan2) state.scan2->start();
+}
+
+void CloseDialogue(RuntimeState& state) {
+  if (state.scan2) state.scan2->stop();
+}
+
+// "scroll": every match with a second's pause after it. The lists are read afresh at every
+// step, since a search during a pause may refill them.
+void ScrollMatches(RuntimeState& state) {
+  for (int i = 0; i < state.lstfound1.count(); ++i) {
+    Reply(state, "<b>" + DisplayName(state.lstfound1.entryAt(i)));
+    Pause(1.0);
+  }
+  Reply(state, PlayRangeReply(state));
+}
+
+// "play N": the N-th match, or the range to choose from when there is no such match.
+void PlayMatch(RuntimeState& state, double number) {
+  const double n = RoundHalfEven(number - 1);
+  if (n < 0 || n >= state.lstfound1.count()) {
+    Reply(state, PlayRangeReply(state));
+    return;
+  }
+  const int index = static_cast<int>(n);
+  state.player.Open(state.lstfound2.entryAt(index));
+  SwitchPositionTimerOn(state);
+  state.lblsong = DisplayName(state.lstfound1.entryAt(index));
+  Reply(state, "playing: <b>" + state.lblsong);
+  CloseDialogue(state);
+}
+
+}  // namespace
+
+void SwitchPositionTimerOn(RuntimeState& state) {
+  if (!state.tmrmp3.isActive()) state.tmrmp3.start();
+}
+
+void RestartPositionTimer(RuntimeState& state) {
+  state.tmrmp3.stop();
+  state.tmrmp3.start();
+}
+
+void playstr(RuntimeState& state, const std::string& text) {
+  FindMatches(state, text);
+  const int count = state.lstfound1.count();
+  if (count == 1) {
+    Pause(0.5);
+    state.player.Open(state.lstfound2.entryAt(0));
+    RestartPositionTimer(state);
+    state.lblsong = DisplayName(state.lstfound1.entryAt(0));
+    Pause(0.5);
+    Reply(state, "playing: <b>" + state.lblsong);
+  } else if (count == 0) {
+    Reply(state, NoMatchReply(text));
+  } else {
+    const std::string found =
+        "<b>" + TwoDigitCount(count) + "</b> matches found for <u>" + text + "</u>";
+    SendStyled(state, EliteText(state, found) + BuildReplyFragments(state).middleSeparator +
+                          EliteText(state, "scroll, cancel"));
+    OpenDialogue(state);
+  }
+}
+
+void strrand(RuntimeState& state, const std::string& text, bool tf) {
+  FindMatches(state, text);
+  const int count = state.lstfound1.count();
+  if (count == 0) {
+    Reply(state, NoMatchReply(text));
+    if (tf) state.lblplaymode = "0";
+    return;
+  }
+  const int r = RandomNumber(state, count) - 1;
+  state.player.Open(state.lstfound2.entryAt(r));
+  SwitchPositionTimerOn(state);
+  state.lblsong = DisplayName(state.lstfound1.entryAt(r));
+  Pause(0.5);
+  Reply(state, (tf ? "shuffle: <b>" : "random: <b>") + state.lblsong);
+}
+
+bool SelectionDialogueOpen(const RuntimeState& state) {
+  return state.scan2 && state.scan2->scanning();
+}
+
+void SelectionDialogueLine(RuntimeState& state, const std::string& sender,
+                           const std::string& text) {
+  const std::string user = UserScreenName(state);
+  if (user.empty() || sender != user) return;
+  const SplitLine split = SplitChatText(text);
+  if (split.word == "cancel" && split.argument.empty()) {
+    Reply(state, "user cancelled action");
+    CloseDialogue(state);
+  } else if (split.word == "scroll" && split.argument.empty()) {
+    ScrollMatches(state);
+  } else if (split.word == "play" && !split.argument.empty()) {
+    if (const auto number = NumericValue(split.argument)) PlayMatch(state, *number);
+  }
+}
+
+}  // namespace spindeck

@@ -1,0 +1,28 @@
+#pragma once
+// Playing songs found by text: the search that plays one match or opens the selection
+// dialogue, the random pick among matches, and the dialogue itself.
+#include <string>
+
+#include "src/core/runtime_state.h"
+
+namespace spindeck {
+
+// Plays the one playlist entry that contains `text`, says that none does, or lists the count
+// of matches and opens the selection dialogue (scan2).
+void playstr(RuntimeState& state, const std::string& text);
+
+// Plays one of the entries that contain `text` at random. `tf` tells that the shuffle-by-text
+// mode calls it: the reply then says "shuffle", and no match ends that mode.
+void strrand(RuntimeState& state, const std::string& text, bool tf);
+
+// One line that scan2 reported while the selection dialogue is open.
+void SelectionDialogueLine(RuntimeState& state, const std::string& sender, const std::string& text);
+
+// Whether the selection dialogue is open.
+bool SelectionDialogueOpen(const RuntimeState& state);
+
+// The position timer, switched on (left running when it runs) and restarted (off, then on).
+void SwitchPositionTimerOn(RuntimeState& state);
+void RestartPositionTimer(RuntimeState& state);
+
+}  // namespace spindeck

@@ -1,0 +1,59 @@
+#include "platform/timer/timer_control.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+namespace platform {
+namespace {
+
+int TicksWithin(TimerControl& timer, int ms) {
+  int ticks = 0;
+  QObject::connect(&timer, &TimerControl::timeout, [&] { ++ticks; });
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  return ticks;
+}
+
+TEST(TimerControl, ShortIntervalsTickAtTheSystemResolution) {
+  TimerControl timer(1);
+  EXPECT_EQ(timer.interval(), 1);
+  EXPECT_EQ(timer.period(), TimerControl::kResolution);
+  EXPECT_FALSE(timer.isActive());
+  timer.start();
+  const int ticks = TicksWithin(timer, 500);
+  // 500 ms hold 32 periods of 15.625 ms; a literal 1 ms timer would tick hundreds of times.
+  EXPECT_GE(ticks, 5);
+  EXPECT_LE(ticks, 40);
+}
+
+TEST(TimerControl, LongIntervalsAreKeptAndStopEndsTicks) {
+  TimerControl timer(60000);
+  EXPECT_EQ(timer.period(), std::chrono::milliseconds(60000));
+  timer.setInterval(-5);
+  EXPECT_EQ(timer.interval(), 0);
+  timer.setInterval(20);
+  timer.start();
+  timer.stop();
+  EXPECT_FALSE(timer.isActive());
+  EXPECT_EQ(TicksWithin(timer, 100), 0);
+}
+
+TEST(TimerControl, AHandlerMayStopTheTimer) {
+  TimerControl timer(1);
+  int ticks = 0;
+  QObject::connect(&timer, &TimerControl::timeout, [&] {
+    ++ticks;
+    timer.stop();
+  });
+  timer.start();
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 150) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  EXPECT_EQ(ticks, 1);
+}
+
+}  // namespace
+}  // namespace platform
