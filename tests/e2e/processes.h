@@ -48,6 +48,7 @@ class Spindeck {
   ~Spindeck();
   bool running() const { return process_.state() == QProcess::Running; }
   QString output() { return QString::fromUtf8(process_.readAllStandardError()); }
+  qint64 pid() const { return process_.processId(); }
   void Terminate();
 
  private:

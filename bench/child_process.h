@@ -1,0 +1,27 @@
+#pragma once
+// Child processes for the benchmarks: run a program to its end and learn what it cost, or read
+// what a running process has cost so far.
+#include <string>
+#include <vector>
+
+namespace spindeck::bench {
+
+struct ChildRun {
+  bool started = false;
+  int exitCode = -1;       // -1 when it did not end by itself (a signal, or it never started)
+  double cpuSeconds = 0;   // user + system time of the child, all its threads
+  double wallSeconds = 0;  // from the start to the end
+  std::string output;      // its standard output, when asked for
+};
+
+enum class ChildOutput { kKeep, kCapture };
+
+// Runs `argv` (the program searched on PATH) with standard input from /dev/null and waits for
+// its end. Standard output is captured through a pipe or left as this process's.
+ChildRun RunChild(const std::vector<std::string>& argv, ChildOutput output);
+
+// The user + system CPU seconds that a running process (all its threads, living and ended)
+// has used so far, from /proc/<pid>/stat; negative when that cannot be read.
+double ProcessCpuSeconds(long pid);
+
+}  // namespace spindeck::bench

@@ -1,0 +1,57 @@
+// The library scan of a full library (32,767 songs in 100 folders) against find(1) listing
+// the same tree as a child process.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <string>
+
+#include "bench/child_process.h"
+#include "bench/song_tree.h"
+#include "src/core/runtime_state.h"
+#include "src/music/library.h"
+
+namespace {
+
+constexpr int kSongs = 32767;
+constexpr int kFolders = 100;
+
+const spindeck::bench::SongTree& Library() {
+  static const spindeck::bench::SongTree tree(kSongs, kFolders);
+  return tree;
+}
+
+void LibraryScan(benchmark::State& st) {
+  if (!Library().valid()) return st.SkipWithError("the song tree could not be made");
+  spindeck::RuntimeState state;
+  state.programFolder = Library().programFolder();
+  for (auto _ : st) {
+    spindeck::LibraryScan(state);
+    benchmark::DoNotOptimize(state.lstpl.count());
+  }
+  if (state.lstpl.count() != kSongs) {
+    st.SkipWithError(("the scan found " + std::to_string(state.lstpl.count()) + " songs").c_str());
+  }
+}
+
+void FindBaseline(benchmark::State& st) {
+  if (!Library().valid()) return st.SkipWithError("the song tree could not be made");
+  const std::string music = Library().music().string();
+  long lines = 0;
+  for (auto _ : st) {
+    const auto run = spindeck::bench::RunChild({"find", music, "-maxdepth", "2", "-name", "*.mp3"},
+                                               spindeck::bench::ChildOutput::kCapture);
+    if (run.exitCode != 0) return st.SkipWithError("find failed");
+    lines = std::count(run.output.begin(), run.output.end(), '\n');
+  }
+  if (lines != kSongs) {
+    st.SkipWithError(("find listed " + std::to_string(lines) + " songs").c_str());
+  }
+}
+
+}  // namespace
+
+BENCHMARK(LibraryScan)->Name("LibraryScan/spindeck")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(FindBaseline)
+    ->Name("LibraryScan/baseline_find")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
