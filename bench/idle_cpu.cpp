@@ -49,7 +49,7 @@ void Print(const char* window, const WindowUse& use) {
     std::printf("  %-34s not measured: a process ended\n", window);
     return;
   }
-  std::printf("  %-34s spindeck %6.3f %% of a core, baseline %6.3f %%", window, use.programPercent,
+  std::printf("  %-34s spindeck %5.2f %% of a core, baseline %5.2f %%", window, use.programPercent,
               use.baselinePercent);
   if (use.baselinePercent > 0) {
     std::printf(" = %.1f x baseline", use.programPercent / use.baselinePercent);
@@ -99,9 +99,9 @@ class IdleBaseline {
 
 bool MeasureIdleCpu(const std::string& songFolder, int windowSeconds) {
   std::printf(
-      "\nIdle CPU of the whole program (SPINDECK_AUDIO=null), %d s windows; baseline an "
-      "idle Qt widgets application:\n",
-      windowSeconds);
+      "\nIdle CPU of the whole program (SPINDECK_AUDIO=null), %d s windows, to %.2f %% (one "
+      "clock tick); baseline an idle Qt widgets application:\n",
+      windowSeconds, 100.0 / static_cast<double>(sysconf(_SC_CLK_TCK)) / windowSeconds);
   e2e::TestDesktop desktop;
   QTemporaryDir folder;
   const QString programFolder = folder.filePath("program");
