@@ -95,7 +95,8 @@ std::string AolSim::WaitForLine(const std::string& sender, int timeoutMs) {
   return text;
 }
 
-Spindeck::Spindeck(const QString& desktop, const QString& programFolder) {
+Spindeck::Spindeck(const QString& desktop, const QString& programFolder,
+                   const QProcessEnvironment& extra) {
   QDir().mkpath(programFolder);
   const QString exe = programFolder + "/spindeck";
   QFile::remove(exe);
@@ -104,6 +105,7 @@ Spindeck::Spindeck(const QString& desktop, const QString& programFolder) {
   env.insert("SPINDECK_DESKTOP", desktop);
   env.insert("SPINDECK_AUDIO", "null");
   env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert(extra);
   process_.setProcessEnvironment(env);
   process_.start(exe, {});
   process_.waitForStarted(5000);

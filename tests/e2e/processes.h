@@ -2,6 +2,7 @@
 // End-to-end test support: the stand-in chat client in script mode and the program, each a
 // process of its own, sharing a private desktop socket.
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
@@ -41,10 +42,13 @@ class AolSim {
   bool ready_ = false;
 };
 
-// The program, run from a copy in a temporary program folder.
+// The program, run from a copy in a temporary program folder. It plays into the null output
+// unless `extra` names another SPINDECK_AUDIO; every variable of `extra` is added to (or
+// replaces one of) the test's own environment.
 class Spindeck {
  public:
-  explicit Spindeck(const QString& desktop, const QString& programFolder);
+  explicit Spindeck(const QString& desktop, const QString& programFolder,
+                    const QProcessEnvironment& extra = {});
   ~Spindeck();
   bool running() const { return process_.state() == QProcess::Running; }
   QString output() { return QString::fromUtf8(process_.readAllStandardError()); }

@@ -1,0 +1,80 @@
+#include "tests/e2e/jukebox.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "tests/platform/mediaplayer/test_songs.h"
+#include "tests/support/fake_chat.h"
+
+namespace spindeck::e2e {
+namespace {
+
+// Every styled line starts by closing the tags a chatter may have left open.
+constexpr char kStyledStart[] = "</i></u></b>";
+constexpr char kNoReply[] = "<no reply>";
+
+}  // namespace
+
+std::string Line(const std::string& text) {
+  return testing::PlainLine(text);
+}
+
+Jukebox::Jukebox(const QProcessEnvironment& environment) {
+  if (!root_.isValid()) return;
+  QDir().mkpath(musicFolder());
+  client_ = std::make_unique<AolSim>(desktop_.path());
+  if (!client_->ready()) return;
+  client_->Command({"signon", kUser});
+  client_->Command({"room", "lobby"});
+  client_->Command({"join", kOther});
+  program_ = std::make_unique<Spindeck>(desktop_.path(), programFolder(), environment);
+  // The program takes what the room shows when its scanner starts as read: a line said before
+  // that goes unanswered, and is said again.
+  Spin(500);
+  for (int attempt = 0; attempt < 5 && !started_; ++attempt) {
+    Say("eliteoff");
+    started_ = NextReply(2000) == Line("elite text: off");
+  }
+}
+
+bool Jukebox::MakeSong(const QString& fileName, const QStringList& options) {
+  return testing::MakeTestSong(song(fileName), options);
+}
+
+std::string Jukebox::Refresh() {
+  testing::WriteFile(programFolder() + "/dirs.txt", musicFolder().toUtf8() + "\n");
+  return Ask("ref");
+}
+
+void Jukebox::Say(const std::string& text) {
+  SayAs(kUser, text);
+}
+
+void Jukebox::SayAs(const std::string& name, const std::string& text) {
+  client_->Command({"say", name, text});
+}
+
+std::string Jukebox::NextReply(int timeoutMs) {
+  std::string reply = kNoReply;
+  client_->WaitFor(
+      [&](const Event& e) {
+        if (e.size() >= 4 && e[0] == "line" && e[2] == kUser && e[3].starts_with(kStyledStart)) {
+          reply = e[3];
+          return true;
+        }
+        return false;
+      },
+      timeoutMs);
+  return reply;
+}
+
+std::string Jukebox::Ask(const std::string& text, int timeoutMs) {
+  Say(text);
+  return NextReply(timeoutMs);
+}
+
+bool Jukebox::Silent(int ms) {
+  return NextReply(ms) == kNoReply;
+}
+
+}  // namespace spindeck::e2e

@@ -1,0 +1,68 @@
+#pragma once
+// The program beside the stand-in chat client, with a music folder of real songs: the user
+// (kUser) types commands in the room, another chatter (kOther) sits in it, and the program's
+// reply lines are read back one by one.
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+
+#include "tests/e2e/processes.h"
+
+namespace spindeck::e2e {
+
+inline constexpr char kUser[] = "DjSam";
+inline constexpr char kOther[] = "Bob";
+
+// The chat line of a reply text in the program's empty starting style.
+std::string Line(const std::string& text);
+
+// The middle separator of the empty style, between the parts of "pos" and of "matches found".
+inline constexpr char kMiddle[] = " <font color=><font color=> ";
+
+class Jukebox {
+ public:
+  // Starts the client signed on as kUser in the room "lobby" with kOther, then the program in
+  // a program folder of its own, with `environment` added to its environment. The elite
+  // filter is switched off, so replies read as written.
+  explicit Jukebox(const QProcessEnvironment& environment = {});
+
+  // Whether the client is ready and the program answered.
+  bool started() const { return started_; }
+
+  QString programFolder() const { return root_.filePath("program"); }
+  QString musicFolder() const { return root_.filePath("music"); }
+  // A file of the music folder.
+  QString song(const QString& fileName) const { return musicFolder() + "/" + fileName; }
+  // Makes a song in the music folder with scripts/make-test-song; false when that failed.
+  bool MakeSong(const QString& fileName, const QStringList& options = {});
+
+  // Writes dirs.txt naming the music folder, sends "ref" and gives its reply line.
+  std::string Refresh();
+
+  // The user says a line in the room.
+  void Say(const std::string& text);
+  // Another chatter says a line in the room.
+  void SayAs(const std::string& name, const std::string& text);
+  // The program's next reply line in the room: a line under the user's name in the style's
+  // shape (the user's own lines are skipped). "<no reply>" when none comes in time.
+  std::string NextReply(int timeoutMs = 5000);
+  // The user says the line; gives the first reply.
+  std::string Ask(const std::string& text, int timeoutMs = 5000);
+  // True when no reply comes within `ms`.
+  bool Silent(int ms);
+
+  AolSim& client() { return *client_; }
+  Spindeck& program() { return *program_; }
+
+ private:
+  QTemporaryDir root_;
+  TestDesktop desktop_;
+  std::unique_ptr<AolSim> client_;
+  std::unique_ptr<Spindeck> program_;
+  bool started_ = false;
+};
+
+}  // namespace spindeck::e2e
