@@ -1,0 +1,84 @@
+// The play modes at the real end of short songs played by the program (null output, paced in
+// real time), through the stand-in chat client.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <set>
+
+#include "tests/e2e/jukebox.h"
+
+namespace spindeck::e2e {
+namespace {
+
+// Long enough that a command typed after a song started is handled before the song ends.
+const QStringList kShortSong = {"--seconds", "2"};
+// Time for a short song to end and the next to be announced.
+constexpr int kSongEndMs = 6000;
+
+TEST(MusicModesE2E, ShuffleShuffleByTextAndRepeatAtTheSongsEnd) {
+  Jukebox deck;
+  ASSERT_TRUE(deck.started());
+  for (const char* name : {"a.mp3", "b.mp3", "red.mp3"})
+    ASSERT_TRUE(deck.MakeSong(name, kShortSong));
+  EXPECT_EQ(deck.Refresh(), Line("<b>01</b> dirs refeshed! <b>003</b> files"));
+
+  EXPECT_EQ(deck.Ask("shuffle"), Line("shuffle mode: on"));
+  EXPECT_EQ(deck.Ask("p 1"), Line("playing: <b>01</b>. a"));
+  const std::set<std::string> anyShuffle = {Line("shuffle: <b>01</b>. a"),
+                                            Line("shuffle: <b>02</b>. b"),
+                                            Line("shuffle: <b>03</b>. red")};
+  const std::string shuffled = deck.NextReply(kSongEndMs);
+  EXPECT_TRUE(anyShuffle.contains(shuffled)) << shuffled;
+
+  EXPECT_EQ(deck.Ask("shuffle red"), Line("shuffle mode: on"));
+  EXPECT_EQ(deck.NextReply(kSongEndMs), Line("shuffle: <b>03</b>. red"));
+  // Shuffling by a text that no entry holds ends the mode: nothing plays after that.
+  EXPECT_EQ(deck.Ask("shuffle zzz"), Line("shuffle mode: on"));
+  EXPECT_EQ(deck.NextReply(kSongEndMs), Line("no matches found for <u>zzz</u>"));
+  EXPECT_TRUE(deck.Silent(3000));
+
+  EXPECT_EQ(deck.Ask("repon"), Line("repeat mode: on"));
+  EXPECT_EQ(deck.Ask("p 2"), Line("playing: <b>02</b>. b"));
+  EXPECT_EQ(deck.NextReply(kSongEndMs), Line("playing: <b>02</b>. b"));
+  EXPECT_EQ(deck.Ask("repoff"), Line("repeat mode: off"));
+  EXPECT_TRUE(deck.Silent(3000));
+}
+
+TEST(MusicModesE2E, ContinuePlaysTheNextEntryAndStopsAfterTheLast) {
+  Jukebox deck;
+  ASSERT_TRUE(deck.started());
+  for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) ASSERT_TRUE(deck.MakeSong(name, kShortSong));
+  EXPECT_EQ(deck.Refresh(), Line("<b>01</b> dirs refeshed! <b>003</b> files"));
+
+  EXPECT_EQ(deck.Ask("cont"), Line("continue mode: on"));
+  EXPECT_EQ(deck.Ask("next"), Line("playing: <b>02</b>. b"));
+  EXPECT_EQ(deck.NextReply(kSongEndMs), Line("playing: <b>03</b>. c"));
+  EXPECT_TRUE(deck.Silent(3500));
+}
+
+TEST(MusicModesE2E, RepeatOfAnEntryThatAnotherContainsOpensTheDialogue) {
+  Jukebox deck;
+  ASSERT_TRUE(deck.started());
+  // One real song under 105 names, in list order: four, then "a" fifth, 99 more, "ab" last.
+  ASSERT_TRUE(deck.MakeSong("0001.mp3", {"--seconds", "1"}));
+  QStringList names = {"0002.mp3", "0003.mp3", "0004.mp3", "a.mp3"};
+  for (int i = 0; i < 99; ++i) names << QString("a%1.mp3").arg(i, 3, 10, QChar('0'));
+  names << "ab.mp3";
+  for (const QString& name : names)
+    ASSERT_TRUE(QFile::copy(deck.song("0001.mp3"), deck.song(name)));
+  EXPECT_EQ(deck.Refresh(), Line("<b>01</b> dirs refeshed! <b>105</b> files"));
+
+  EXPECT_EQ(deck.Ask("repon"), Line("repeat mode: on"));
+  EXPECT_EQ(deck.Ask("p 5"), Line("playing: <b>05</b>. a"));
+  // Repeating searches for the entry "05. a", which "105. ab" holds too.
+  EXPECT_EQ(
+      deck.NextReply(kSongEndMs),
+      Line(std::string("<b>02</b> matches found for <u>05. a</u>") + kMiddle + "scroll, cancel"));
+  EXPECT_EQ(deck.Ask("cancel"), Line("user cancelled action"));
+  EXPECT_TRUE(deck.Silent(2000));
+  // The program still answers commands.
+  EXPECT_EQ(deck.Ask("dirs"), Line("<b>01</b> dirs and <b>105</b> files"));
+}
+
+}  // namespace
+}  // namespace spindeck::e2e
