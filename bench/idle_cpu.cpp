@@ -20,6 +20,8 @@ namespace {
 
 // The goal for the program's idle CPU, in percent of a core.
 constexpr double kGoalPercent = 0.2;
+// How long the room stays silent before a window is measured: past the scanner's back-off.
+constexpr int kQuietRoomMs = 6000;
 
 // Waits without turning the event loop, so that this process itself stays idle meanwhile,
 // and gives the share of a core that each process used.
@@ -141,7 +143,8 @@ bool MeasureIdleCpu(const std::string& songFolder, int windowSeconds) {
     std::printf("  not measured further: the program did not answer in the room\n");
     return false;
   }
-  e2e::Spin(1000);
+  // A quiet room: the scanner reads a room less often once it has been quiet for a while.
+  e2e::Spin(kQuietRoomMs);
   Print("chat client connected", MeasureWindow(pid, basePid, windowSeconds));
 
   // The library is read afresh, so that song 1 is the one song of the song folder.
@@ -154,7 +157,7 @@ bool MeasureIdleCpu(const std::string& songFolder, int windowSeconds) {
     std::printf("  not measured further: the program did not stop the song\n");
     return false;
   }
-  e2e::Spin(1000);
+  e2e::Spin(kQuietRoomMs);
   Print("after a song played and stopped", MeasureWindow(pid, basePid, windowSeconds));
   return program.running();
 }

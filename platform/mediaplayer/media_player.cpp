@@ -31,24 +31,29 @@ void MediaPlayer::Open(const std::string& path) {
     sampleRate_ = 0;
     totalFrames_ = 0;
     engine_->Load(nullptr);
+    emit StateChanged();
     return;
   }
   fileName_ = path;
   sampleRate_ = song->sampleRate();
   totalFrames_ = song->totalFrames();
   engine_->Load(std::move(song));
+  emit StateChanged();
 }
 
 void MediaPlayer::Play() {
   engine_->Play();
+  emit StateChanged();
 }
 
 void MediaPlayer::Pause() {
   engine_->Pause();
+  emit StateChanged();
 }
 
 void MediaPlayer::Stop() {
   engine_->Stop();
+  emit StateChanged();
 }
 
 double MediaPlayer::Duration() const {
@@ -66,6 +71,7 @@ void MediaPlayer::SetCurrentPosition(double seconds) {
   const double frames = std::clamp(seconds * static_cast<double>(sampleRate_), 0.0,
                                    static_cast<double>(totalFrames_));
   engine_->Seek(std::clamp<std::int64_t>(std::llround(frames), 0, totalFrames_));
+  emit StateChanged();
 }
 
 void MediaPlayer::SetRate(double rate) {
@@ -92,6 +98,8 @@ std::string MediaPlayer::OutputName() const {
 }
 
 void MediaPlayer::DeliverEndOfStream(std::uint64_t generation) {
+  // The song has stopped and rewound by itself.
+  emit StateChanged();
   // An Open, Stop, jump or new start after the end overtook this news: it is stale.
   if (generation != engine_->generation()) return;
   emit EndOfStream(0);

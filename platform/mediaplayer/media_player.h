@@ -74,6 +74,10 @@ class MediaPlayer : public QObject {
  signals:
   // A song has played to its end (or was moved to its end). `result` is always 0.
   void EndOfStream(int result);
+  // The state or the position may have changed other than by playing on: a call of Open,
+  // Play, Pause, Stop or SetCurrentPosition, or the end of a song. While the player is not
+  // playing, its properties change only when this is emitted.
+  void StateChanged();
 
  private:
   void DeliverEndOfStream(std::uint64_t generation);

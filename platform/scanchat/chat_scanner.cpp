@@ -1,5 +1,6 @@
 #include "platform/scanchat/chat_scanner.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -52,7 +53,18 @@ void ChatScanner::start() {
     seen.first = ReadLine(transcript, 0);
     seen.last = ReadLine(transcript, count - 1);
   }
+  timer_.setInterval(kPollMs);
+  sinceChange_.start();
   timer_.start();
+}
+
+void ChatScanner::NoteActivity(bool changed) {
+  if (changed) {
+    sinceChange_.start();
+    if (timer_.interval() != kPollMs) timer_.setInterval(kPollMs);
+  } else if (sinceChange_.elapsed() >= kQuietAfterMs && timer_.interval() < kQuietPollMs) {
+    timer_.setInterval(std::min(timer_.interval() * 2, kQuietPollMs));
+  }
 }
 
 void ChatScanner::stop() {
@@ -75,13 +87,20 @@ bool ChatScanner::Unchanged(win32::HWND transcript, const Seen& seen, int length
 void ChatScanner::poll() {
   if (!timer_.isActive()) return;
   const win32::HWND transcript = findTranscript_ ? findTranscript_() : 0;
-  if (transcript == 0) return;
+  if (transcript == 0) {
+    NoteActivity(false);
+    return;
+  }
   const auto length =
       static_cast<int>(win32::SendMessageA(transcript, win32::WM_GETTEXTLENGTH, 0, 0));
   // A room first seen after the start is new to the user: all its lines are new.
   Seen& seen = rooms_[transcript];
   std::string first, last;
-  if (Unchanged(transcript, seen, length, first, last)) return;
+  if (Unchanged(transcript, seen, length, first, last)) {
+    NoteActivity(false);
+    return;
+  }
+  NoteActivity(true);
   std::vector<TranscriptLine> now = ParseTranscript(ReadText(transcript, length));
   if (length > 0 && now.empty()) return;  // the read failed: try again next time
   const std::vector<TranscriptLine> fresh = NewLines(seen.lines, now);

@@ -2,6 +2,7 @@
 // A chat scanner: once started, it reports every new line of the open chat room's
 // transcript once, in order, as (sender, text), on the event loop. It polls the transcript
 // through the window services, with a cheap look at its length and ends first.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -37,7 +38,13 @@ class ChatScanner : public QObject {
   // One poll, as the timer does it (tests call it directly).
   void poll();
 
+  // A room that is talking is read every 50 ms. Once it has been quiet for a while, the poll
+  // interval doubles step by step up to 1 s, so that a quiet room costs the computer next
+  // to nothing; the first change seen brings the 50 ms back.
   static constexpr int kPollMs = 50;
+  static constexpr int kQuietPollMs = 1000;
+  static constexpr int kQuietAfterMs = 3000;
+  int pollInterval() const { return timer_.interval(); }
 
  private:
   struct Seen {
@@ -49,6 +56,7 @@ class ChatScanner : public QObject {
   bool Unchanged(win32::HWND transcript, const Seen& seen, int length, std::string& first,
                  std::string& last) const;
   void Deliver(const TranscriptLine& line);
+  void NoteActivity(bool changed);
 
   WindowFinder findTranscript_;
   OwnLines* ownLines_;
@@ -56,6 +64,7 @@ class ChatScanner : public QObject {
   int ownId_;
   LineHandler handler_;
   QTimer timer_;
+  QElapsedTimer sinceChange_;          // since the transcript last changed (or the scanner started)
   std::map<win32::HWND, Seen> rooms_;  // what was last read of each room's transcript
   unsigned generation_ = 0;            // bumped by stop(), so queued lines of before are dropped
 };

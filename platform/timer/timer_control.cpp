@@ -27,13 +27,28 @@ microseconds TimerControl::period() const {
 
 void TimerControl::start() {
   active_ = true;
+  held_ = false;
   next_ = steady_clock::now() + period();
   ScheduleNext();
 }
 
 void TimerControl::stop() {
   active_ = false;
+  held_ = false;
   wake_.stop();
+}
+
+void TimerControl::hold() {
+  if (!active_) return;
+  held_ = true;
+  wake_.stop();
+}
+
+void TimerControl::release() {
+  if (!active_ || !held_) return;
+  held_ = false;
+  next_ = steady_clock::now();
+  ScheduleNext();
 }
 
 // Deadlines are kept on the steady clock, not as a chain of whole-millisecond waits, so a
@@ -46,7 +61,7 @@ void TimerControl::ScheduleNext() {
 }
 
 void TimerControl::Fire() {
-  if (!active_) return;
+  if (!active_ || held_) return;
   next_ += period();
   // A tick that came late (a long command, a busy machine) does not bunch the following ones
   // up: the schedule starts afresh from now.

@@ -28,6 +28,13 @@ class TimerControl : public QObject {
   void stop();
   bool isActive() const { return active_; }
 
+  // A held timer stays active but stops waking the process, for a caller that knows its ticks
+  // would change nothing for a while; release() ticks at once and goes on as before. Holding
+  // an idle program's timer keeps its CPU use near zero.
+  void hold();
+  void release();
+  bool held() const { return held_; }
+
  signals:
   void timeout();
 
@@ -37,6 +44,7 @@ class TimerControl : public QObject {
 
   int intervalMs_ = 0;
   bool active_ = false;
+  bool held_ = false;
   std::chrono::steady_clock::time_point next_;
   QTimer wake_;
 };

@@ -80,9 +80,11 @@ void playstr(RuntimeState& state, const std::string& text) {
   } else {
     const std::string found =
         "<b>" + TwoDigitCount(count) + "</b> matches found for <u>" + text + "</u>";
+    // The dialogue opens before its line goes out, so that an answer typed the moment the
+    // line appears is heard; the line itself comes back as the program's own and is left out.
+    OpenDialogue(state);
     SendStyled(state, EliteText(state, found) + BuildReplyFragments(state).middleSeparator +
                           EliteText(state, "scroll, cancel"));
-    OpenDialogue(state);
   }
 }
 

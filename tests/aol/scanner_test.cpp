@@ -106,6 +106,23 @@ TEST_F(ScannerTest, ReportsEachNewLineOnceAcrossTheTrim) {
   EXPECT_EQ(seen.size(), 5u);
 }
 
+TEST_F(ScannerTest, AQuietRoomIsReadLessOftenUntilItTalksAgain) {
+  using platform::ChatScanner;
+  state.scan->start();
+  EXPECT_EQ(state.scan->pollInterval(), ChatScanner::kPollMs);
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < ChatScanner::kQuietAfterMs + 1500) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  EXPECT_EQ(state.scan->pollInterval(), ChatScanner::kQuietPollMs);
+  // The first line after the quiet is still reported, and the room is read quickly again.
+  Say("Bob", "back");
+  WaitFor(1);
+  EXPECT_EQ(seen, (Lines{{"Bob", "back"}}));
+  EXPECT_EQ(state.scan->pollInterval(), ChatScanner::kPollMs);
+}
+
 TEST_F(ScannerTest, TheProgramsOwnLinesNeverComeBack) {
   state.scan->start();
   // Empty decorations: the reply's shown text begins with a command word.

@@ -49,6 +49,13 @@ TEST_F(PlaybackTest, TransportOnAPlayingSong) {
   EXPECT_NEAR(state.player.CurrentPosition(), 1.2, 0.1);
   EXPECT_EQ(say("rw 1"), replies({"skipped back <b>01</b> seconds"}));
   EXPECT_EQ(say("stop"), replies({"song stopped playing"}));
+  // A stopped song's texts are brought up to date once; then the timer rests until the
+  // player changes, and a jump wakes it again.
+  EXPECT_TRUE(waitUntil([&] { return state.tmrmp3.held(); }, 1000));
+  EXPECT_EQ(state.lblcpos, "00:00");
+  state.player.SetCurrentPosition(1.4);
+  EXPECT_TRUE(waitUntil([&] { return state.lblcpos == "00:01"; }, 1000));
+  EXPECT_TRUE(state.tmrmp3.isActive());
   EXPECT_TRUE(say("pause").empty());
   EXPECT_EQ(state.player.FileName(), path("m/one.mp3").string());
 }

@@ -55,5 +55,30 @@ TEST(TimerControl, AHandlerMayStopTheTimer) {
   EXPECT_EQ(ticks, 1);
 }
 
+TEST(TimerControl, AHeldTimerStaysActiveWithoutTicksUntilReleased) {
+  TimerControl timer(1);
+  timer.start();
+  timer.hold();
+  EXPECT_TRUE(timer.isActive());
+  EXPECT_TRUE(timer.held());
+  EXPECT_EQ(TicksWithin(timer, 100), 0);
+  int ticks = 0;
+  QObject::connect(&timer, &TimerControl::timeout, [&] { ++ticks; });
+  timer.release();
+  EXPECT_FALSE(timer.held());
+  QElapsedTimer clock;
+  clock.start();
+  while (ticks == 0 && clock.elapsed() < 1000) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  }
+  EXPECT_GE(ticks, 1);
+  // Holding a stopped timer does nothing; a start clears a hold.
+  timer.stop();
+  timer.hold();
+  EXPECT_FALSE(timer.held());
+  timer.start();
+  EXPECT_FALSE(timer.held());
+}
+
 }  // namespace
 }  // namespace platform
