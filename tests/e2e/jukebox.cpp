@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "tests/platform/mediaplayer/test_songs.h"
+#include "tests/support/test_songs.h"
 #include "tests/support/fake_chat.h"
 
 namespace spindeck::e2e {

@@ -12,7 +12,7 @@
 #include <csignal>
 
 #include "tests/e2e/jukebox.h"
-#include "tests/platform/mediaplayer/test_songs.h"
+#include "tests/support/test_songs.h"
 #include "tests/platform/volume/private_pulse_server.h"
 
 namespace spindeck::e2e {

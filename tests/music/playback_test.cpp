@@ -4,7 +4,7 @@
 
 #include "src/music/music_events.h"
 #include "tests/music/music_fixture.h"
-#include "tests/platform/mediaplayer/test_songs.h"
+#include "tests/support/test_songs.h"
 
 namespace spindeck::testing {
 namespace {

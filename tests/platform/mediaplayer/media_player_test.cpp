@@ -17,7 +17,7 @@
 #include <memory>
 #include <thread>
 
-#include "tests/platform/mediaplayer/test_songs.h"
+#include "tests/support/test_songs.h"
 
 namespace {
 

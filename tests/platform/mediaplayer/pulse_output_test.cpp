@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "platform/mediaplayer/media_player.h"
-#include "tests/platform/mediaplayer/test_songs.h"
+#include "tests/support/test_songs.h"
 #include "tests/platform/volume/private_pulse_server.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "platform/mediaplayer/audio_output_choice.h"
 #include "platform/mediaplayer/media_player.h"
-#include "tests/platform/mediaplayer/test_songs.h"
+#include "tests/support/test_songs.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/platform/mediaplayer/test_songs.h"
+#include "tests/support/test_songs.h"
 
 #include <QFile>
 #include <QProcess>
