@@ -8,14 +8,17 @@ void FindMatches(RuntimeState& state, const std::string& text) {
   state.lstfound1.clear();
   state.lstfound2.clear();
   const std::string wanted = LowerText(text);
-  const int count = state.lstpl.count();
-  for (int i = 0; i < count; ++i) {
-    const std::string& entry = state.lstpl.entryAt(i);
-    // Entries are lower case when the library builds them; lowering again keeps the match
-    // right for entries that came from anywhere else.
-    if (LowerText(entry).find(wanted) == std::string::npos) continue;
+  // A search may pause nowhere, so the playlist cannot change under this loop.
+  const std::vector<std::string>& playlist = state.lstpl.entries();
+  for (std::size_t i = 0; i < playlist.size(); ++i) {
+    // The library's entries are in lower case already: a plain search settles those, and
+    // only an entry that holds a capital needs the case-blind one.
+    const std::string& entry = playlist[i];
+    const bool found = entry.find(wanted) != std::string::npos ||
+                       (HasCapitals(entry) && ContainsLowered(entry, wanted));
+    if (!found) continue;
     state.lstfound1.append(entry);
-    state.lstfound2.append(state.lstmultidir.entryAt(i));
+    state.lstfound2.append(state.lstmultidir.entryAt(static_cast<int>(i)));
   }
 }
 

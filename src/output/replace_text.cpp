@@ -34,6 +34,35 @@ std::string UpperText(const std::string& text) {
   return out;
 }
 
+bool HasCapitals(const std::string& text) {
+  // A quick pass that the compiler can vectorise: ASCII capitals, or any byte above 127 (where
+  // the few Windows-1252 capitals live), are worth the exact look.
+  unsigned maybe = 0;
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    maybe |= static_cast<unsigned>(static_cast<unsigned char>(b - 'A') < 26) | (b >> 7);
+  }
+  if (maybe == 0) return false;
+  for (char c : text) {
+    if (LowerByte(static_cast<unsigned char>(c)) != static_cast<unsigned char>(c)) return true;
+  }
+  return false;
+}
+
+bool ContainsLowered(const std::string& text, const std::string& lowerFind) {
+  if (lowerFind.size() > text.size()) return false;
+  const std::size_t last = text.size() - lowerFind.size();
+  for (std::size_t i = 0; i <= last; ++i) {
+    std::size_t j = 0;
+    while (j < lowerFind.size() && LowerByte(static_cast<unsigned char>(text[i + j])) ==
+                                       static_cast<unsigned char>(lowerFind[j])) {
+      ++j;
+    }
+    if (j == lowerFind.size()) return true;
+  }
+  return false;
+}
+
 std::string ReplaceText(const std::string& source, const std::string& find,
                         const std::string& replacement) {
   if (find.empty()) return source;

@@ -14,4 +14,11 @@ std::string ReplaceText(const std::string& source, const std::string& find,
 std::string LowerText(const std::string& text);
 std::string UpperText(const std::string& text);
 
+// Whether `text` contains `lowerFind` (already in lower case) without regard to case; an empty
+// find is in every text. Allocates nothing, for searches over long lists.
+bool ContainsLowered(const std::string& text, const std::string& lowerFind);
+
+// Whether LowerText would change the text.
+bool HasCapitals(const std::string& text);
+
 }  // namespace spindeck
