@@ -12,8 +12,8 @@
 #include <csignal>
 
 #include "tests/e2e/jukebox.h"
-#include "tests/support/test_songs.h"
 #include "tests/platform/volume/private_pulse_server.h"
+#include "tests/support/test_songs.h"
 
 namespace spindeck::e2e {
 namespace {
@@ -124,13 +124,7 @@ TEST(MusicAudioE2E, ComputerVolumeAndPlaybackReachAPulseServer) {
   QTemporaryDir out;
   const QString recording = out.filePath("sink.wav");
   QProcess recorder;
-  QProcessEnvironment recorderEnv = QProcessEnvironment::systemEnvironment();
-  recorderEnv.insert("PULSE_SERVER", server.serverAddress());
-  recorder.setProcessEnvironment(recorderEnv);
-  recorder.start("parecord",
-                 {"--latency-msec=20", "-d",
-                  QString(testing::PrivatePulseServer::kSinkName) + ".monitor", recording});
-  ASSERT_TRUE(recorder.waitForStarted(5000));
+  ASSERT_TRUE(server.StartRecordingMonitor(recorder, recording));
   Spin(300);
   EXPECT_EQ(deck.Ask("p 1"), Line("playing: <b>01</b>. tone"));
   Spin(2000);

@@ -9,8 +9,8 @@
 #include <cmath>
 
 #include "platform/mediaplayer/media_player.h"
-#include "tests/support/test_songs.h"
 #include "tests/platform/volume/private_pulse_server.h"
+#include "tests/support/test_songs.h"
 
 namespace {
 
@@ -27,13 +27,7 @@ TEST(PulseOutputTest, ASongReachesTheDefaultSinkAndEndsOnTime) {
   // Record what reaches the sink.
   const QString recording = dir.filePath("monitor.wav");
   QProcess parecord;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("PULSE_SERVER", server.serverAddress());
-  parecord.setProcessEnvironment(env);
-  parecord.start("parecord",
-                 {"--latency-msec=20", "-d", QString(PrivatePulseServer::kSinkName) + ".monitor",
-                  "--file-format=wav", "--format=s16le", "--channels=2", recording});
-  ASSERT_TRUE(parecord.waitForStarted(3000));
+  ASSERT_TRUE(server.StartRecordingMonitor(parecord, recording));
   QTest::qWait(300);
 
   for (const char* choice : {"pulse", "automatic"}) {

@@ -101,6 +101,17 @@ class PrivatePulseServer {
     return text;
   }
 
+  // Starts recording what reaches the sink (its monitor) into a 16-bit stereo WAV file. The
+  // low latency keeps the last moments when the recorder is ended with SIGINT or SIGTERM.
+  bool StartRecordingMonitor(QProcess& recorder, const QString& file) const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PULSE_SERVER", serverAddress());
+    recorder.setProcessEnvironment(env);
+    recorder.start("parecord", {"--latency-msec=20", "-d", QString(kSinkName) + ".monitor",
+                                "--file-format=wav", "--format=s16le", "--channels=2", file});
+    return recorder.waitForStarted(5000);
+  }
+
   QString error() const { return error_; }
   QString folder() const { return dir_.path(); }
 
