@@ -73,6 +73,11 @@ std::string Jukebox::Ask(const std::string& text, int timeoutMs) {
   return NextReply(timeoutMs);
 }
 
+std::string Jukebox::Pos() {
+  Spin(300);
+  return Ask("pos");
+}
+
 bool Jukebox::Silent(int ms) {
   return NextReply(ms) == kNoReply;
 }

@@ -51,6 +51,9 @@ class Jukebox {
   std::string NextReply(int timeoutMs = 5000);
   // The user says the line; gives the first reply.
   std::string Ask(const std::string& text, int timeoutMs = 5000);
+  // Asks "pos" once the position timer has had time to tick: the timer updates the times that
+  // "pos" reports, and a busy machine may hold a tick back behind the chat scanner's poll.
+  std::string Pos();
   // True when no reply comes within `ms`.
   bool Silent(int ms);
 

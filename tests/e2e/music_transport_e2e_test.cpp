@@ -28,7 +28,7 @@ TEST(MusicTransportE2E, CommandsWithoutSongsSayWhatIsMissing) {
   EXPECT_EQ(deck.Ask("p 1"), Line("you have no files/direcotires loaded"));
   EXPECT_EQ(deck.Ask("p blue"), Line("you have no files/direcotires loaded"));
   EXPECT_EQ(deck.Ask("r"), Line("you have no files/direcotires loaded"));
-  EXPECT_EQ(deck.Ask("pos"), Line("error: no song playing"));
+  EXPECT_EQ(deck.Pos(), Line("error: no song playing"));
   EXPECT_EQ(deck.Ask("ff 5"), Line("error: no song playing"));
   EXPECT_EQ(deck.Ask("rw 5"), Line("error: no song playing"));
   EXPECT_EQ(deck.Ask("pause"), Line("error: no song playing"));
@@ -61,7 +61,7 @@ TEST(MusicTransportE2E, PlayByNumberAndTextAtRandomAndWalkingThePlaylist) {
   EXPECT_EQ(deck.Ask("p BLUE"), Line("playing: <b>02</b>. mr</b>. blue"));
   EXPECT_EQ(deck.Ask("p nothing"), Line("no matches found for <u>nothing</u>"));
   // The search keeps the last song playing.
-  EXPECT_TRUE(PosLines("02</b>. mr</b>. blue", 0, 3, "00:08").contains(deck.Ask("pos")));
+  EXPECT_TRUE(PosLines("02</b>. mr</b>. blue", 0, 3, "00:08").contains(deck.Pos()));
 
   const std::set<std::string> anyRandom = {Line("random: <b>01</b>. alpha"),
                                            Line("random: <b>02</b>. mr</b>. blue"),
@@ -70,7 +70,7 @@ TEST(MusicTransportE2E, PlayByNumberAndTextAtRandomAndWalkingThePlaylist) {
   EXPECT_TRUE(anyRandom.contains(random)) << random;
   EXPECT_EQ(deck.Ask("r zed"), Line("random: <b>03</b>. zed"));
   EXPECT_EQ(deck.Ask("r nothing"), Line("no matches found for <u>nothing</u>"));
-  EXPECT_TRUE(PosLines("03</b>. zed", 0, 2, "00:08").contains(deck.Ask("pos")));
+  EXPECT_TRUE(PosLines("03</b>. zed", 0, 2, "00:08").contains(deck.Pos()));
   EXPECT_TRUE(deck.program().running());
 }
 
@@ -83,31 +83,31 @@ TEST(MusicTransportE2E, SkipPauseRestartAndStopThePlayingSong) {
 
   EXPECT_EQ(deck.Ask("p 1"), Line("playing: <b>01</b>. alpha"));
   EXPECT_EQ(deck.Ask("ff 5"), Line("skipped forward <b>05</b> seconds"));
-  EXPECT_TRUE(PosLines(alpha, 5, 7, "00:08").contains(deck.Ask("pos")));
+  EXPECT_TRUE(PosLines(alpha, 5, 7, "00:08").contains(deck.Pos()));
   EXPECT_EQ(deck.Ask("ff 10"), Line("error: seconds skipped is greater than song length"));
   EXPECT_EQ(deck.Ask("rw 9"), Line("error: current position less than seconds skipped"));
   EXPECT_EQ(deck.Ask("rw 5"), Line("skipped back <b>05</b> seconds"));
-  EXPECT_TRUE(PosLines(alpha, 0, 2, "00:08").contains(deck.Ask("pos")));
+  EXPECT_TRUE(PosLines(alpha, 0, 2, "00:08").contains(deck.Pos()));
 
   // A paused song keeps its position.
   EXPECT_EQ(deck.Ask("pause"), Line("current song paused"));
-  const std::string paused = deck.Ask("pos");
+  const std::string paused = deck.Pos();
   EXPECT_TRUE(PosLines(alpha, 0, 2, "00:08").contains(paused)) << paused;
   Spin(1500);
-  EXPECT_EQ(deck.Ask("pos"), paused);
+  EXPECT_EQ(deck.Pos(), paused);
   EXPECT_EQ(deck.Ask("pause"), Line("song resumed playing, unpaused"));
 
   // "rst" plays the song again from its start.
   EXPECT_EQ(deck.Ask("ff 4"), Line("skipped forward <b>04</b> seconds"));
-  EXPECT_TRUE(PosLines(alpha, 4, 7, "00:08").contains(deck.Ask("pos")));
+  EXPECT_TRUE(PosLines(alpha, 4, 7, "00:08").contains(deck.Pos()));
   EXPECT_EQ(deck.Ask("rst"), Line("playing: <b>01</b>. alpha"));
-  EXPECT_TRUE(PosLines(alpha, 0, 2, "00:08").contains(deck.Ask("pos")));
+  EXPECT_TRUE(PosLines(alpha, 0, 2, "00:08").contains(deck.Pos()));
 
   // A stopped song is rewound, and "pause" has nothing to pause.
   EXPECT_EQ(deck.Ask("stop"), Line("song stopped playing"));
   deck.Say("pause");
   EXPECT_TRUE(deck.Silent(1500));
-  EXPECT_EQ(deck.Ask("pos"), *PosLines(alpha, 0, 0, "00:08").begin());
+  EXPECT_EQ(deck.Pos(), *PosLines(alpha, 0, 0, "00:08").begin());
 }
 
 TEST(MusicTransportE2E, TagsAreShownLineByLineAndDeleteRemovesTheFile) {
