@@ -5,6 +5,10 @@
 #include "src/music/play_modes.h"
 #include "src/music/transport.h"
 #include "src/output/elite_filter.h"
+#include "src/presence/away_mode.h"
+#include "src/presence/ignore_by_string.h"
+#include "src/settings/style_commands.h"
+#include "src/ui/misc_commands.h"
 
 namespace spindeck {
 
@@ -23,16 +27,15 @@ bool ArgumentFits(ArgumentRule rule, const std::string& argument) {
 
 CommandTable DefaultCommandTable() {
   using R = ArgumentRule;
-  const CommandHandler later;  // built with its subsystem
   return CommandTable{{
-      {"idle", R::kRequired, later},
-      {"xidle", R::kNone, later},
+      {"idle", R::kRequired, IdleCommand},
+      {"xidle", R::kNone, XidleCommand},
       {"p", R::kRequired, PlayCommand},
       {"ref", R::kNone, RefCommand},
       {"pos", R::kNone, PosCommand},
       {"mvol", R::kRequired, MvolCommand},
       {"cvol", R::kRequired, CvolCommand},
-      {"end", R::kNone, later},
+      {"end", R::kNone, EndCommand},
       {"r", R::kOptional, RandomCommand},
       {"itempo", R::kRequired, ItempoCommand},
       {"dtempo", R::kRequired, DtempoCommand},
@@ -42,31 +45,31 @@ CommandTable DefaultCommandTable() {
       {"stop", R::kNone, StopCommand},
       {"rst", R::kNone, RstCommand},
       {"pause", R::kNone, PauseCommand},
-      {"hide", R::kNone, later},
-      {"show", R::kNone, later},
+      {"hide", R::kNone, HideCommand},
+      {"show", R::kNone, ShowCommand},
       {"next", R::kOptional, NextCommand},
       {"prev", R::kOptional, PrevCommand},
       {"del", R::kNone, DelCommand},
       {"adir", R::kRequired, AdirCommand},
       {"dirs", R::kAny, DirsCommand},
-      {"pr", R::kRequired, later},
-      {"adv", R::kAny, later},
+      {"pr", R::kRequired, PrCommand},
+      {"adv", R::kAny, AdvCommand},
       {"shuffle", R::kOptional, ShuffleCommand},
       {"xshuffle", R::kNone, XshuffleCommand},
-      {"dj", R::kRequired, later},
-      {"dj?", R::kNone, later},
-      {"style", R::kRequired, later},
-      {"fa", R::kAny, later},
-      {"ba", R::kAny, later},
-      {"ac", R::kAny, later},
-      {"fc", R::kAny, later},
-      {"f", R::kAny, later},
-      {"af", R::kAny, later},
-      {"ma", R::kAny, later},
-      {"sstyle", R::kRequired, later},
-      {"rstyles", R::kNone, later},
-      {"rstyle", R::kNone, later},
-      {"sinfo", R::kNone, later},
+      {"dj", R::kRequired, DjCommand},
+      {"dj?", R::kNone, DjQueryCommand},
+      {"style", R::kRequired, StyleCommand},
+      {"fa", R::kAny, FaCommand},
+      {"ba", R::kAny, BaCommand},
+      {"ac", R::kAny, AcCommand},
+      {"fc", R::kAny, FcCommand},
+      {"f", R::kAny, FCommand},
+      {"af", R::kAny, AfCommand},
+      {"ma", R::kAny, MaCommand},
+      {"sstyle", R::kRequired, SstyleCommand},
+      {"rstyles", R::kNone, RstylesCommand},
+      {"rstyle", R::kNone, RstyleCommand},
+      {"sinfo", R::kNone, SinfoCommand},
       {"id3", R::kNone, Id3Command},
       {"cont", R::kNone, ContCommand},
       {"xcont", R::kNone, XcontCommand},
@@ -74,11 +77,11 @@ CommandTable DefaultCommandTable() {
       {"repoff", R::kNone, RepoffCommand},
       {"eliteon", R::kNone, EliteOn},
       {"eliteoff", R::kNone, EliteOff},
-      {"x", R::kRequired, later},
-      {"unx", R::kRequired, later},
-      {"charmap", R::kNone, later},
-      {"temp", R::kNone, later},
-      {"re", R::kRequired, later},
+      {"x", R::kRequired, XCommand},
+      {"unx", R::kRequired, UnxCommand},
+      {"charmap", R::kNone, CharmapCommand},
+      {"temp", R::kNone, TempCommand},
+      {"re", R::kRequired, ReCommand},
   }};
 }
 

@@ -1,0 +1,18 @@
+#pragma once
+// Ignoring a chatter, or no longer ignoring one, by a piece of the screen name.
+#include <string>
+
+#include "src/core/reply_fragments.h"
+#include "src/core/runtime_state.h"
+
+namespace spindeck {
+
+// Looks the piece up among the room's chatters (the user left out); when exactly one name
+// holds it, works that chatter's ignore box in the chat client and says so in the room.
+// `x` true ignores, false un-ignores.
+void xByString(RuntimeState& state, const std::string& name, bool x);
+
+void XCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
+void UnxCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
+
+}  // namespace spindeck

@@ -1,0 +1,21 @@
+#pragma once
+// The commands that belong to no larger part: ending, hiding and showing the window, the DJ
+// name, the advertisement, private rooms, the character map and the local temperature.
+#include <string>
+
+#include "src/core/reply_fragments.h"
+#include "src/core/runtime_state.h"
+
+namespace spindeck {
+
+void EndCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
+void HideCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
+void ShowCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
+void DjCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
+void DjQueryCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
+void PrCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
+void AdvCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
+void CharmapCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
+void TempCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
+
+}  // namespace spindeck
