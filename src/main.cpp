@@ -6,6 +6,7 @@
 #include "src/core/dispatch.h"
 #include "src/core/runtime_state.h"
 #include "src/music/music_events.h"
+#include "src/presence/away_mode.h"
 
 int main(int argc, char** argv) {
   // Without a display the program runs on Qt's offscreen platform, so it works on a server.
@@ -17,6 +18,11 @@ int main(int argc, char** argv) {
   state.programFolder = QCoreApplication::applicationDirPath().toStdString();
   spindeck::ConnectChatClient(state);
   spindeck::ConnectMusicEvents(state);
+  spindeck::ConnectPresenceEvents(state);
+  // Tests shorten the away timer's minute, so that an hour away passes in seconds.
+  if (const char* tick = std::getenv("SPINDECK_IDLE_TICK_MS")) {
+    if (const int ms = std::atoi(tick); ms > 0) state.tmrIdle.setInterval(ms);
+  }
   state.scan->setLineHandler([&state](const std::string& sender, const std::string& text) {
     spindeck::DispatchChatLine(state, {sender, text});
   });
