@@ -1,0 +1,194 @@
+// Loading, saving, listing and picking chat styles through the chat commands.
+#include "src/settings/chat_styles.h"
+
+#include <filesystem>
+#include <map>
+
+#include "src/output/styled_message.h"
+#include "src/settings/settings_store.h"
+#include "tests/support/command_test.h"
+
+namespace spindeck::testing {
+namespace {
+
+class ChatStylesTest : public CommandTest {
+ protected:
+  void SetUp() override { std::filesystem::create_directories(path("styles")); }
+
+  // A style file with all eight keys, each value the key's name followed by the tag.
+  void putStyle(const std::string& name, const std::string& tag) {
+    std::string text = "[" + name + "]\r\n";
+    for (const char* key :
+         {"font", "fcolor", "fascii", "bascii", "acolor", "afont", "author", "mascii"})
+      text += std::string(key) + "=" + key + tag + "\r\n";
+    put(path("styles/" + name + ".dll"), text);
+  }
+  // Sends the line, then checks that its one reply is the text in the style as it is now.
+  void expectStyled(const std::string& line, const std::string& text) {
+    const auto sent = say(line);
+    EXPECT_EQ(sent, std::vector<std::string>{ComposeStyled(state, text)}) << line;
+  }
+  std::string styleKey(const std::string& name, const std::string& key) const {
+    return ReadIni(name, key, path("styles/" + name + ".dll"));
+  }
+  std::string settingsStyle() const { return ReadIni("spin.deck", "style", path("config.dll")); }
+};
+
+TEST_F(ChatStylesTest, PlainStyleNamesStayInsideTheStylesFolder) {
+  for (const char* bad : {"a/b", "a\\b", "..", "..x", "/etc/x", "\\x"})
+    EXPECT_FALSE(IsPlainStyleName(bad)) << bad;
+  for (const char* good : {"cool", "a..b", ".x", "x..", "", "\xE1rbol"})
+    EXPECT_TRUE(IsPlainStyleName(good)) << good;
+}
+
+TEST_F(ChatStylesTest, StyleLoadsAValidStyleAndRefusesTheRest) {
+  putStyle("cool", "1");
+  put(path("styles/bare.dll"), "[bare]\r\nFONT=Arial\r\nFASCII=\r\n");
+  putStyle("x", "2");  // styles/x.dll, and a valid copy outside the styles folder
+  std::filesystem::copy_file(path("styles/x.dll"), path("x.dll"));
+
+  for (const char* name : {"none", "bare", "../x", "..\\x", ".."}) {
+    EXPECT_EQ(say(std::string("style ") + name),
+              replies({"<u>" + std::string(name) + "</u> isnt a valid style"}));
+    EXPECT_EQ(state.lblstyle, "");
+    EXPECT_EQ(state.lblfont, "");
+  }
+  EXPECT_EQ(settingsStyle(), "");
+  EXPECT_TRUE(say("style").empty());
+
+  expectStyled("style cool", "style changed to: <u>cool</u>");
+  EXPECT_EQ(state.lblstyle, "cool");
+  EXPECT_EQ(settingsStyle(), "cool");
+  EXPECT_EQ((std::vector<std::string>{state.lblfont, state.lblfcolor, state.lblfascii,
+                                      state.lblbascii, state.lblacolor, state.lblafont,
+                                      state.lblsauthor, state.lblmascii}),
+            (std::vector<std::string>{"font1", "fcolor1", "fascii1", "bascii1", "acolor1", "afont1",
+                                      "author1", "mascii1"}));
+
+  // The name goes through the settings file: its reader drops the enclosing quotation marks,
+  // so the style loaded is x while the reply keeps the argument.
+  put(path("styles/\"x\".dll"), "[\"x\"]\r\nfascii=quoted\r\n");
+  expectStyled("style \"x\"", "style changed to: <u>\"x\"</u>");
+  EXPECT_EQ(state.lblstyle, "x");
+  EXPECT_EQ(state.lblfascii, "fascii2");
+}
+
+TEST_F(ChatStylesTest, SingleFieldCommandsChangeOnlyTheirKeyOfDefault) {
+  putStyle("cool", "1");
+  putStyle("default", "0");
+  say("style cool");
+
+  expectStyled("fa >>", "new front ascii set");
+  EXPECT_EQ(state.lblstyle, "default");
+  EXPECT_EQ(state.lblfascii, ">>");
+  EXPECT_EQ(state.lblfont, "font1");
+  EXPECT_EQ(state.lblacolor, "acolor1");
+  EXPECT_EQ(styleKey("default", "fascii"), ">>");
+  for (const char* key : {"font", "fcolor", "bascii", "acolor", "afont", "author", "mascii"})
+    EXPECT_EQ(styleKey("default", key), key + std::string("0"));
+  EXPECT_EQ(settingsStyle(), "cool");  // written only at shutdown
+
+  const std::map<std::string, std::pair<std::string, std::string>> commands = {
+      {"ba", {"bascii", "new back ascii set"}}, {"ac", {"acolor", "new ascii color set"}},
+      {"fc", {"fcolor", "new font color set"}}, {"f", {"font", "new text font set"}},
+      {"af", {"afont", "new ascii font set"}},  {"ma", {"mascii", "new middle ascii set"}},
+  };
+  for (const auto& [command, keyAndReply] : commands) {
+    expectStyled(command + " v" + command, keyAndReply.second);
+    EXPECT_EQ(styleKey("default", keyAndReply.first), "v" + command);
+  }
+  EXPECT_EQ(state.lblmascii, "vma");
+
+  // An empty front decoration leaves "default" invalid for "style".
+  expectStyled("fa", "new front ascii set");
+  EXPECT_EQ(state.lblfascii, "");
+  expectStyled("style default", "<u>default</u> isnt a valid style");
+  EXPECT_EQ(state.lblstyle, "default");
+}
+
+TEST_F(ChatStylesTest, SstyleWritesAllKeysWithTheDjAsAuthor) {
+  putStyle("cool", "1");
+  say("style cool");
+  state.lblhandle = "DJ \xC9va";
+  expectStyled("sstyle mine", "style saved as <u>mine</u>");
+  EXPECT_EQ(get(path("styles/mine.dll")),
+            "[mine]\r\nFONT=font1\r\nFCOLOR=fcolor1\r\nAFONT=afont1\r\nACOLOR=acolor1\r\n"
+            "MASCII=mascii1\r\nBASCII=bascii1\r\nFASCII=fascii1\r\nAUTHOR=DJ \xC9va\r\n");
+  EXPECT_EQ(settingsStyle(), "mine");
+  EXPECT_EQ(state.lstStyles.count(), 0);
+  expectStyled("sinfo", "style name: mine, author: author1");
+
+  // A name reaching outside the styles folder writes nothing at all.
+  for (const char* bad : {"../evil", "..", "a\\b"}) {
+    expectStyled(std::string("sstyle ") + bad, "error: invalid style name");
+    EXPECT_EQ(state.lblstyle, "mine");
+  }
+  EXPECT_EQ(settingsStyle(), "mine");
+  EXPECT_FALSE(std::filesystem::exists(path("evil.dll")));
+  state.lblstyle = "../evil";
+  SaveStyle(state);
+  EXPECT_FALSE(std::filesystem::exists(path("evil.dll")));
+  put(path("evil.dll"), "[../evil]\r\nfascii=out\r\n");
+  LoadStyle(state);
+  EXPECT_EQ(state.lblfascii, "");
+  EXPECT_EQ(state.lblfont, "");
+}
+
+TEST_F(ChatStylesTest, WritesIntoAMissingStylesFolderStillReply) {
+  std::filesystem::remove(path("styles"));
+  expectStyled("fa x", "new front ascii set");
+  expectStyled("sstyle mine", "style saved as <u>mine</u>");
+  EXPECT_FALSE(std::filesystem::exists(path("styles")));
+  expectStyled("rstyles", "styles refreshed! <b>00</b> styles!");
+  expectStyled("rstyle", "error: no styles found");
+  EXPECT_EQ(state.lblstyle, "mine");
+}
+
+TEST_F(ChatStylesTest, RstylesListsDllFilesAndCountsWithTwoDigits) {
+  EXPECT_EQ(say("rstyles"), replies({"styles refreshed! <b>00</b> styles!"}));
+  for (const char* name : {"cool.dll", "Cool.DLL", "b.dll.dll", "c.Dll", "a.dll", "d.dllx.dll",
+                           "e.dll", "notes.txt", "dll"})
+    put(path(std::string("styles/") + name), "");
+  std::filesystem::create_directories(path("styles/sub.dll"));
+  state.lstStyles.append("stale");
+  EXPECT_EQ(say("rstyles"), replies({"styles refreshed! <b>07</b> styles!"}));
+  EXPECT_EQ(state.lstStyles.entries(),
+            (std::vector<std::string>{"a", "b", "c.Dll", "Cool.DLL", "cool", "dx", "e"}));
+  for (const char* name : {"f.dll", "g.dll", "h.dll", "i.dll", "j.dll"})
+    put(path(std::string("styles/") + name), "");
+  EXPECT_EQ(say("rstyles"), replies({"styles refreshed! <b>12</b> styles!"}));
+  EXPECT_EQ(state.lstStyles.count(), 12);
+  EXPECT_TRUE(say("rstyles now").empty());
+  EXPECT_TRUE(say("sinfo now").empty());
+  EXPECT_TRUE(say("rstyle now").empty());
+  EXPECT_EQ(state.lstStyles.count(), 12);
+}
+
+TEST_F(ChatStylesTest, RstylePicksEveryNameAlikeAndNeverLoopsOnNone) {
+  EXPECT_EQ(say("rstyle"), replies({"error: no styles found"}));
+  state.lstStyles.append("");
+  state.lstStyles.append("");
+  EXPECT_EQ(say("rstyle"), replies({"error: no styles found"}));
+  EXPECT_EQ(state.lblstyle, "");
+
+  putStyle("a", "A");
+  state.lstStyles.append("a");
+  state.lstStyles.append("");
+  state.lstStyles.append("missing");
+  std::map<std::string, int> picks;
+  for (int i = 0; i < 600; ++i) {
+    const auto sent = say("rstyle");
+    ++picks[state.lblstyle];
+    // A missing file loads without complaint, leaving the fields empty.
+    EXPECT_EQ(state.lblfascii, state.lblstyle == "a" ? "fasciiA" : "");
+    ASSERT_EQ(sent, std::vector<std::string>{
+                        ComposeStyled(state, "random style set: <u>" + state.lblstyle + "</u>")});
+  }
+  EXPECT_EQ(picks.size(), 2u);
+  EXPECT_GT(picks["a"], 240);
+  EXPECT_GT(picks["missing"], 240);
+  EXPECT_EQ(settingsStyle(), "");
+}
+
+}  // namespace
+}  // namespace spindeck::testing
