@@ -145,7 +145,6 @@ TEST_F(ChatStylesTest, WritesIntoAMissingStylesFolderStillReply) {
 }
 
 TEST_F(ChatStylesTest, RstylesListsDllFilesAndCountsWithTwoDigits) {
-  EXPECT_EQ(say("rstyles"), replies({"styles refreshed! <b>00</b> styles!"}));
   for (const char* name : {"cool.dll", "Cool.DLL", "b.dll.dll", "c.Dll", "a.dll", "d.dllx.dll",
                            "e.dll", "notes.txt", "dll"})
     put(path(std::string("styles/") + name), "");
@@ -157,10 +156,6 @@ TEST_F(ChatStylesTest, RstylesListsDllFilesAndCountsWithTwoDigits) {
   for (const char* name : {"f.dll", "g.dll", "h.dll", "i.dll", "j.dll"})
     put(path(std::string("styles/") + name), "");
   EXPECT_EQ(say("rstyles"), replies({"styles refreshed! <b>12</b> styles!"}));
-  EXPECT_EQ(state.lstStyles.count(), 12);
-  EXPECT_TRUE(say("rstyles now").empty());
-  EXPECT_TRUE(say("sinfo now").empty());
-  EXPECT_TRUE(say("rstyle now").empty());
   EXPECT_EQ(state.lstStyles.count(), 12);
 }
 
