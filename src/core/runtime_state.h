@@ -1,7 +1,9 @@
 #pragma once
 // The one record of the program's runtime state: named text fields, named ordered lists and
 // the two timers. Every field holds text, numbers and flags included.
+#include <QPointer>
 #include <QTimer>
+#include <QWidget>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -83,6 +85,9 @@ struct RuntimeState {
   std::unique_ptr<platform::ChatScanner> scan3;
   // The lines the program typed into the room, so the scanners do not report them back.
   platform::OwnLines ownLines;
+
+  // The main form, once it exists; "hide" and "show" act on it.
+  QPointer<QWidget> mainForm;
 };
 
 }  // namespace spindeck

@@ -15,13 +15,9 @@ namespace {
 // The character map programs of the common Linux desktops, in the order they are tried.
 const std::vector<std::string> kCharacterMaps = {"gucharmap", "kcharselect", "charmap"};
 
-// Hides or shows the program's windows: every top-level widget there is.
-void SetWindowsVisible(bool visible) {
-  for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog) {
-      window->setVisible(visible);
-    }
-  }
+// Hides or shows the main form; the program goes on working while it is hidden.
+void SetMainFormVisible(RuntimeState& state, bool visible) {
+  if (state.mainForm != nullptr) state.mainForm->setVisible(visible);
 }
 
 }  // namespace
@@ -33,13 +29,13 @@ void EndCommand(RuntimeState&, const std::string& argument, const ReplyFragments
 
 void HideCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {
   if (!argument.empty()) return;
-  SetWindowsVisible(false);
+  SetMainFormVisible(state, false);
   Reply(state, "main form hidden");
 }
 
 void ShowCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {
   if (!argument.empty()) return;
-  SetWindowsVisible(true);
+  SetMainFormVisible(state, true);
   Reply(state, "main form shown");
 }
 

@@ -24,10 +24,13 @@ TEST_F(MiscCommandsTest, DjNameIsSetAsTypedAndTold) {
 
 TEST_F(MiscCommandsTest, HideAndShowActOnTheWindowAndAnswerEitherWay) {
   EXPECT_EQ(say("hide"), replies({"main form hidden"}));
-  QWidget window;
+  QWidget window, other;
+  state.mainForm = &window;
   window.show();
+  other.show();
   EXPECT_EQ(say("hide"), replies({"main form hidden"}));
   EXPECT_FALSE(window.isVisible());
+  EXPECT_TRUE(other.isVisible());
   EXPECT_EQ(say("show"), replies({"main form shown"}));
   EXPECT_TRUE(window.isVisible());
 }
