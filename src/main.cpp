@@ -2,11 +2,13 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "platform/process/quit_signals.h"
 #include "src/aol/aol_chat_port.h"
-#include "src/core/dispatch.h"
+#include "src/core/lifecycle.h"
 #include "src/core/runtime_state.h"
 #include "src/music/music_events.h"
 #include "src/presence/away_mode.h"
+#include "src/ui/main_window.h"
 
 int main(int argc, char** argv) {
   // Without a display the program runs on Qt's offscreen platform, so it works on a server.
@@ -14,6 +16,8 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
   }
   QApplication app(argc, argv);
+  // The form ends the program itself, after its farewell; closing it must not end it sooner.
+  QApplication::setQuitOnLastWindowClosed(false);
   spindeck::RuntimeState state;
   state.programFolder = QCoreApplication::applicationDirPath().toStdString();
   spindeck::ConnectChatClient(state);
@@ -24,8 +28,16 @@ int main(int argc, char** argv) {
     if (const int ms = std::atoi(tick); ms > 0) state.tmrIdle.setInterval(ms);
   }
   state.scan->setLineHandler([&state](const std::string& sender, const std::string& text) {
-    spindeck::DispatchChatLine(state, {sender, text});
+    spindeck::ChatLineArrived(state, {sender, text});
   });
-  state.scan->start();
+
+  spindeck::MainWindow window(state);
+  window.setUnloadHandler([&state] { spindeck::UnloadMainForm(state); });
+  // Ending the program from outside (kill, Ctrl-C, a closed terminal) unloads the form as a
+  // closed window does, so the settings are saved and the room hears the farewell.
+  platform::QuitSignals quitSignals([&state] { spindeck::UnloadMainForm(state); });
+
+  spindeck::LoadMainForm(state, window);
+  if (state.formUnloaded) return 0;  // asked to end while starting: the farewell is said
   return QApplication::exec();
 }

@@ -9,12 +9,14 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "platform/mediaplayer/media_player.h"
 #include "platform/scanchat/chat_scanner.h"
 #include "platform/scanchat/own_lines.h"
 #include "platform/timer/timer_control.h"
 #include "platform/volume/volume_control.h"
+#include "src/core/chat_line.h"
 #include "src/core/chat_port.h"
 #include "src/core/state_list.h"
 
@@ -88,6 +90,16 @@ struct RuntimeState {
 
   // The main form, once it exists; "hide" and "show" act on it.
   QPointer<QWidget> mainForm;
+  // Chat lines are held until start-up has loaded every field and sent its first line; then
+  // they are dispatched in the order they came.
+  bool chatLinesOpen = false;
+  std::vector<ChatLine> heldChatLines;
+  // Start-up until its first line is sent: a request to end waits for that point, so the
+  // farewell never comes before the greeting.
+  bool formLoading = false;
+  bool unloadRequested = false;
+  // Set once shutdown has begun: it runs only once.
+  bool formUnloaded = false;
 };
 
 }  // namespace spindeck

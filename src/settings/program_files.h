@@ -8,6 +8,9 @@
 
 namespace spindeck {
 
+// The section of the settings file that holds the program's own keys.
+inline constexpr char kSettingsSection[] = "spin.deck";
+
 // The settings file "config.dll".
 std::filesystem::path SettingsFile(const RuntimeState& state);
 // The directory list file "dirs.txt".

@@ -28,11 +28,11 @@ void StyleCommand(RuntimeState& state, const std::string& argument, const ReplyF
     Reply(state, "<u>" + argument + "</u> isnt a valid style");
     return;
   }
-  WriteIni("spin.deck", "style", argument, SettingsFile(state));
+  WriteIni(kSettingsSection, "style", argument, SettingsFile(state));
   // The name is taken back as the settings file gives it, which may differ from the argument
   // (blanks and enclosing quotation marks are dropped on reading).
   state.lblstyle = argument;
-  state.lblstyle = ReadIni("spin.deck", "style", SettingsFile(state));
+  state.lblstyle = ReadIni(kSettingsSection, "style", SettingsFile(state));
   LoadStyle(state);
   Reply(state, "style changed to: <u>" + argument + "</u>");
 }
@@ -72,7 +72,7 @@ void SstyleCommand(RuntimeState& state, const std::string& argument, const Reply
     return;
   }
   state.lblstyle = argument;
-  WriteIni("spin.deck", "style", state.lblstyle, SettingsFile(state));
+  WriteIni(kSettingsSection, "style", state.lblstyle, SettingsFile(state));
   SaveStyle(state);
   // The list of styles learns of the new file only on "rstyles".
   Reply(state, "style saved as <u>" + state.lblstyle + "</u>");

@@ -1,10 +1,10 @@
 #include "src/ui/misc_commands.h"
 
-#include <QApplication>
 #include <QWidget>
 
 #include "platform/process/start_program.h"
 #include "src/aol/aol_keyword.h"
+#include "src/core/lifecycle.h"
 #include "src/output/elite_filter.h"
 #include "src/output/pause.h"
 #include "src/output/styled_message.h"
@@ -22,9 +22,9 @@ void SetMainFormVisible(RuntimeState& state, bool visible) {
 
 }  // namespace
 
-void EndCommand(RuntimeState&, const std::string& argument, const ReplyFragments&) {
+void EndCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {
   if (!argument.empty()) return;
-  QCoreApplication::quit();
+  UnloadMainForm(state);
 }
 
 void HideCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {

@@ -25,12 +25,16 @@ class ChatClientE2E : public ::testing::Test {
     sim->Command({"join", "Bob"});
     return sim;
   }
+  // The program's two greeting lines, which come once its scanner runs.
+  static void WaitForGreeting(AolSim& sim) {
+    for (int i = 0; i < 2; ++i) EXPECT_NE(sim.WaitForLine("DjSam", 10000), "<no line>");
+  }
 };
 
 TEST_F(ChatClientE2E, TheUsersCommandIsAnsweredAndOthersAreIgnored) {
   auto sim = StartClient();
   Spindeck program(desktop.path(), folder.path());
-  Spin(500);  // the scanner takes what the room shows at its start as read
+  WaitForGreeting(*sim);
   sim->Command({"say", "Bob", "eliteoff"});
   sim->Command({"say", "DjSam", "eliteoff"});
   EXPECT_EQ(sim->WaitForLine("Bob"), "eliteoff");
@@ -66,7 +70,7 @@ TEST_F(ChatClientE2E, KeepsRunningWithoutAClientAndFindsARestartedOne) {
 TEST_F(ChatClientE2E, AStoppedClientDoesNotHangTheProgram) {
   auto sim = StartClient();
   Spindeck program(desktop.path(), folder.path());
-  Spin(500);
+  WaitForGreeting(*sim);
   ::kill(static_cast<pid_t>(sim->pid()), SIGSTOP);
   Spin(5000);  // the program's calls time out meanwhile
   EXPECT_TRUE(program.running());

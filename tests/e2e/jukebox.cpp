@@ -19,7 +19,8 @@ std::string Line(const std::string& text) {
   return testing::PlainLine(text);
 }
 
-Jukebox::Jukebox(const QProcessEnvironment& environment) {
+Jukebox::Jukebox(const QProcessEnvironment& environment,
+                 const std::function<void(const QString& programFolder)>& prepare) {
   if (!root_.isValid()) return;
   QDir().mkpath(musicFolder());
   client_ = std::make_unique<AolSim>(desktop_.path());
@@ -27,10 +28,15 @@ Jukebox::Jukebox(const QProcessEnvironment& environment) {
   client_->Command({"signon", kUser});
   client_->Command({"room", "lobby"});
   client_->Command({"join", kOther});
+  QDir().mkpath(programFolder());
+  if (prepare) prepare(programFolder());
   program_ = std::make_unique<Spindeck>(desktop_.path(), programFolder(), environment);
-  // The program takes what the room shows when its scanner starts as read: a line said before
-  // that goes unanswered, and is said again.
-  Spin(500);
+  // The greeting comes once the chat scanner runs, so what is said from then on is heard.
+  for (int i = 0; i < 2; ++i) {
+    const std::string line = NextReply(10000);
+    if (line == kNoReply) return;
+    greeting_.push_back(line);
+  }
   for (int attempt = 0; attempt < 5 && !started_; ++attempt) {
     Say("eliteoff");
     started_ = NextReply(2000) == Line("elite text: off");

@@ -6,8 +6,10 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/processes.h"
 
@@ -25,12 +27,16 @@ inline constexpr char kMiddle[] = " <font color=><font color=> ";
 class Jukebox {
  public:
   // Starts the client signed on as kUser in the room "lobby" with kOther, then the program in
-  // a program folder of its own, with `environment` added to its environment. The elite
-  // filter is switched off, so replies read as written.
-  explicit Jukebox(const QProcessEnvironment& environment = {});
+  // a program folder of its own (which `prepare` may fill first), with `environment` added to
+  // its environment. Once the program has announced itself, the elite filter is switched off,
+  // so replies read as written.
+  explicit Jukebox(const QProcessEnvironment& environment = {},
+                   const std::function<void(const QString& programFolder)>& prepare = {});
 
   // Whether the client is ready and the program answered.
   bool started() const { return started_; }
+  // The two lines the program announced itself with (as the client reports them, UTF-8).
+  const std::vector<std::string>& greeting() const { return greeting_; }
 
   QString programFolder() const { return root_.filePath("program"); }
   QString musicFolder() const { return root_.filePath("music"); }
@@ -66,6 +72,7 @@ class Jukebox {
   std::unique_ptr<AolSim> client_;
   std::unique_ptr<Spindeck> program_;
   bool started_ = false;
+  std::vector<std::string> greeting_;
 };
 
 }  // namespace spindeck::e2e

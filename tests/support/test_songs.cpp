@@ -1,6 +1,8 @@
 #include "tests/support/test_songs.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <cmath>
 #include <cstring>
@@ -43,6 +45,7 @@ double Rms(const std::vector<std::int16_t>& samples) {
 }
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).path());
   QFile file(path);
   if (file.open(QIODevice::WriteOnly)) file.write(bytes);
 }

@@ -25,7 +25,7 @@ WavAudio ReadWav(const std::string& path);
 // Root mean square of the samples, in units of full scale.
 double Rms(const std::vector<std::int16_t>& samples);
 
-// Writes `bytes` to a new file.
+// Writes `bytes` to a new file, making its folder when needed.
 void WriteFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace spindeck::testing
