@@ -9,9 +9,10 @@
 
 namespace aolsim {
 
-StdinLines::StdinLines(Handler handler, QObject* parent)
+StdinLines::StdinLines(Handler handler, std::function<void()> onEnd, QObject* parent)
     : QObject(parent),
       handler_(std::move(handler)),
+      onEnd_(std::move(onEnd)),
       notifier_(STDIN_FILENO, QSocketNotifier::Read) {
   connect(&notifier_, &QSocketNotifier::activated, this, &StdinLines::Read);
 }
@@ -38,7 +39,11 @@ void StdinLines::Read() {
 void StdinLines::Finish() {
   finished_ = true;
   notifier_.setEnabled(false);
-  QCoreApplication::quit();
+  if (onEnd_) {
+    onEnd_();
+  } else {
+    QCoreApplication::quit();
+  }
 }
 
 }  // namespace aolsim

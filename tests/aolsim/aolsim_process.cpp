@@ -10,14 +10,14 @@ namespace aolsim_test {
 
 using namespace win32;
 
-AolsimProcess::AolsimProcess() {
+AolsimProcess::AolsimProcess(const QStringList& extraArgs) {
   const std::string path = dir_.path().toStdString() + "/desktop";
   setenv("SPINDECK_DESKTOP", path.c_str(), 1);
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("SPINDECK_DESKTOP", QString::fromStdString(path));
   process_.setProcessEnvironment(env);
   process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  process_.start(AOLSIM_EXE, {"--script"});
+  process_.start(AOLSIM_EXE, QStringList{"--script"} + extraArgs);
   started_ = process_.waitForStarted(5000) && NextEvent(5000) == "ready";
 }
 
@@ -67,8 +67,16 @@ std::vector<std::string> AolsimProcess::Sync() {
 }
 
 int AolsimProcess::CloseInputAndWait() {
+  CloseInput();
+  return WaitForExit(5000);
+}
+
+void AolsimProcess::CloseInput() {
   process_.closeWriteChannel();
-  if (!process_.waitForFinished(5000)) return -1;
+}
+
+int AolsimProcess::WaitForExit(int timeoutMs) {
+  if (!process_.waitForFinished(timeoutMs)) return -1;
   return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
 }
 

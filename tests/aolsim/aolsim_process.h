@@ -12,7 +12,8 @@ namespace aolsim_test {
 
 class AolsimProcess {
  public:
-  AolsimProcess();
+  // extraArgs follow "--script" on the command line.
+  explicit AolsimProcess(const QStringList& extraArgs = {});
   ~AolsimProcess();
 
   bool started() const { return started_; }
@@ -25,6 +26,9 @@ class AolsimProcess {
   std::vector<std::string> Sync();
   // Closes standard input and waits for the exit; the exit code, or -1.
   int CloseInputAndWait();
+  void CloseInput();
+  // Waits for the exit; the exit code, or -1.
+  int WaitForExit(int timeoutMs);
   qint64 pid() const { return process_.processId(); }
 
  private:
