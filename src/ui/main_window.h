@@ -2,10 +2,19 @@
 // The main form: a small window that shows the help list, the chat styles, the messages left
 // while away and the playlist. It is dragged by its title strip, then slides back inside the
 // screen and snaps to near edges. It stays on top of other windows.
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTabWidget>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <functional>
 
 #include "src/core/runtime_state.h"
+#include "src/ui/click_label.h"
+#include "src/ui/state_list_widget.h"
+#include "src/ui/title_strip.h"
+#include "src/ui/window_drag.h"
 
 namespace spindeck {
 
@@ -26,12 +35,38 @@ class MainWindow : public QWidget {
   // Called when the window is closed, to unload the form.
   void setUnloadHandler(std::function<void()> handler) { unload_ = std::move(handler); }
 
+  // The logical dots per inch of the window's screen, which turn twips into pixels.
+  double dpi() const;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Places the strip and the tabs, in twips turned into pixels at the screen's dpi.
+  void layOut();
+
   RuntimeState& state_;
   std::function<void()> unload_;
+
+  // The children, each built with its parent (or handed to it) before its own children, so
+  // they go in the reverse order.
+  TitleStrip Picture1{this};
+  QLabel Label1{&Picture1};
+  QTabWidget SSTab1{this};
+  StateListWidget lstcmds;
+  QWidget miscPage_;
+  QHBoxLayout miscLayout_{&miscPage_};
+  QGroupBox stylesFrame_;
+  QVBoxLayout stylesLayout_{&stylesFrame_};
+  StateListWidget lstStyles;
+  QGroupBox messagesFrame_;
+  QVBoxLayout messagesLayout_{&messagesFrame_};
+  StateListWidget lstMsg;
+  ClickLabel Label2;
+  StateListWidget lstpl;
+
+  WindowDrag drag_;
+  bool snapping_ = false;
 };
 
 }  // namespace spindeck
