@@ -39,7 +39,7 @@ Jukebox::Jukebox(const QProcessEnvironment& environment,
   }
   for (int attempt = 0; attempt < 5 && !started_; ++attempt) {
     Say("eliteoff");
-    started_ = NextReply(2000) == Line("elite text: off");
+    started_ = NextReply(2000).find("elite text: off") != std::string::npos;
   }
 }
 
