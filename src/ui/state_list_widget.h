@@ -15,8 +15,6 @@ class StateListWidget : public QListWidget {
   StateListWidget(StateList& list, const char* name);
   ~StateListWidget() override;
 
-  StateList& list() { return list_; }
-
  private:
   void follow(const StateList& list);
   void showEntries(const std::vector<std::string>& entries);

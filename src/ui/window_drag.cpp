@@ -11,8 +11,8 @@ namespace {
 constexpr int kWatchMs = 50;
 // Resting this long with the button up, the window has been dropped.
 constexpr int kRestMs = 200;
-// Resting this long, it has been dropped even though no release was seen.
-constexpr int kGiveUpMs = 1500;
+// The window system tells the window where it was dropped only after the release.
+constexpr int kSettleMs = 150;
 
 }  // namespace
 
@@ -21,13 +21,22 @@ WindowDrag::WindowDrag(QWidget& window, QWidget& handle, std::function<void()> d
   handle_.installEventFilter(this);
   moveWatch_.setInterval(kWatchMs);
   connect(&moveWatch_, &QTimer::timeout, this, [this] { checkSystemMove(); });
+  settled_.setSingleShot(true);
+  settled_.setInterval(kSettleMs);
+  connect(&settled_, &QTimer::timeout, this, [this] { finish(); });
 }
 
 WindowDrag::~WindowDrag() {
-  if (mode_ == Mode::kSystem) QCoreApplication::instance()->removeEventFilter(this);
+  if (mode_ == Mode::kSystem || mode_ == Mode::kSettling) {
+    QCoreApplication::instance()->removeEventFilter(this);
+  }
 }
 
 bool WindowDrag::eventFilter(QObject* watched, QEvent* event) {
+  if (mode_ == Mode::kSettling) {
+    if (watched == &window_ && event->type() == QEvent::Move) settled_.start();
+    return false;
+  }
   if (mode_ == Mode::kSystem) return watchSystemMove(watched, event);
   if (watched != &handle_) return false;
   switch (event->type()) {
@@ -70,11 +79,12 @@ bool WindowDrag::watchSystemMove(QObject* watched, QEvent* event) {
       if (watched == &window_) sinceMoved_.restart();
       break;
     case QEvent::MouseButtonRelease:
-      finish();
+    case QEvent::MouseButtonPress:  // a new press: the move ended unseen
+      settle();
       break;
     case QEvent::MouseMove:
       // Plain mouse moves come again only once the window system let go of the mouse.
-      if (!(static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)) finish();
+      if (!(static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)) settle();
       break;
     default:
       break;
@@ -84,16 +94,17 @@ bool WindowDrag::watchSystemMove(QObject* watched, QEvent* event) {
 
 void WindowDrag::checkSystemMove() {
   const bool buttonUp = !(QGuiApplication::mouseButtons() & Qt::LeftButton);
-  if ((buttonUp && sinceMoved_.elapsed() >= kRestMs) || sinceMoved_.elapsed() >= kGiveUpMs) {
-    finish();
-  }
+  if (buttonUp && sinceMoved_.elapsed() >= kRestMs) settle();
+}
+
+void WindowDrag::settle() {
+  moveWatch_.stop();
+  mode_ = Mode::kSettling;
+  settled_.start();
 }
 
 void WindowDrag::finish() {
-  if (mode_ == Mode::kSystem) {
-    QCoreApplication::instance()->removeEventFilter(this);
-    moveWatch_.stop();
-  }
+  if (mode_ == Mode::kSettling) QCoreApplication::instance()->removeEventFilter(this);
   mode_ = Mode::kNone;
   // The dropped window may slide, turning the event loop; this object may be gone after.
   const auto dropped = dropped_;

@@ -18,17 +18,19 @@ class WindowDrag : public QObject {
 
   // A blocked drag ignores presses on the handle, e.g. while the dropped window slides.
   void setBlocked(bool blocked) { blocked_ = blocked; }
-  bool dragging() const { return mode_ != Mode::kNone; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  enum class Mode { kNone, kSystem, kFollow };
+  // kSettling: the window system's move has ended, and its last placing of the window may
+  // still be on its way.
+  enum class Mode { kNone, kSystem, kSettling, kFollow };
 
   void begin(QPoint globalPress);
   bool watchSystemMove(QObject* watched, QEvent* event);
   void checkSystemMove();
+  void settle();
   void finish();
 
   QWidget& window_;
@@ -38,9 +40,13 @@ class WindowDrag : public QObject {
   Mode mode_ = Mode::kNone;
   QPoint grabOffset_;  // from the window's top-left to the press, while it follows the mouse
   // The window system's move gives the program no event of its own when it ends; the button's
-  // release, or the window resting with the button up, tells.
+  // release (which Qt makes up where the window system kept it), a plain mouse move, the
+  // button found up while the window rests, or a new press tells.
   QTimer moveWatch_;
   QElapsedTimer sinceMoved_;
+  // Restarted by every placing of the window after the move ended; when it runs out, the
+  // window has its final position.
+  QTimer settled_;
 };
 
 }  // namespace spindeck

