@@ -25,14 +25,22 @@ StateListWidget::StateListWidget(StateList& list, const char* name) : list_(list
   list_.observe([widget = QPointer<StateListWidget>(this)](const StateList& l) {
     if (widget) widget->follow(l);
   });
-  rowChanged_ = connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
+  // The selection, not the current row: a list given the keyboard focus gets a current row
+  // of its own, which must not move the list's selection.
+  selectionChanged_ = connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+    const int row = selectedRow();
     if (!following_ && row != list_.selectedIndex()) list_.setSelectedIndex(row);
   });
 }
 
 // Rows that go away with the widget must not clear the list's selection.
 StateListWidget::~StateListWidget() {
-  disconnect(rowChanged_);
+  disconnect(selectionChanged_);
+}
+
+int StateListWidget::selectedRow() const {
+  const auto rows = selectionModel()->selectedRows();
+  return rows.isEmpty() ? -1 : rows.front().row();
 }
 
 void StateListWidget::follow(const StateList& list) {
@@ -69,12 +77,13 @@ void StateListWidget::showEntries(const std::vector<std::string>& entries) {
 }
 
 void StateListWidget::showSelection(int index) {
-  if (index == currentRow()) return;
+  if (index == selectedRow()) return;
   if (index < 0) {
-    setCurrentRow(-1);
     clearSelection();
+    setCurrentRow(-1);
   } else {
     setCurrentRow(index);
+    scrollToItem(item(index));
   }
 }
 

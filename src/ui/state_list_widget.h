@@ -19,13 +19,14 @@ class StateListWidget : public QListWidget {
   void follow(const StateList& list);
   void showEntries(const std::vector<std::string>& entries);
   void showSelection(int index);
+  int selectedRow() const;
 
   StateList& list_;
   // The entries as shown, in Windows-1252, to find what a change touched.
   std::vector<std::string> shown_;
   // Set while the widget follows the list, so its own signals do not echo back.
   bool following_ = false;
-  QMetaObject::Connection rowChanged_;
+  QMetaObject::Connection selectionChanged_;
 };
 
 }  // namespace spindeck

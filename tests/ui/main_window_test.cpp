@@ -107,6 +107,13 @@ TEST_F(MainWindowTest, TabsShowTheListsLive) {
   EXPECT_EQ(pl.currentRow(), 2);
   pl.setCurrentRow(0);
   EXPECT_EQ(state.lstpl.selectedIndex(), 0);
+  // The keyboard focus gives the widget a current row of its own, not a selection.
+  state.lstpl.setSelectedIndex(-1);
+  pl.setCurrentRow(-1);
+  QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+  QCoreApplication::sendEvent(&pl, &focus);
+  EXPECT_EQ(state.lstpl.selectedIndex(), -1);
+  state.lstpl.setSelectedIndex(0);
   state.lstpl.removeAt(0);
   EXPECT_EQ(pl.currentRow(), -1);
   state.lstpl.clear();
@@ -260,7 +267,8 @@ TEST_F(MainWindowTest, DraggedByTheTitleAndAnsweringChatWhileSliding) {
 
 TEST_F(MainWindowTest, Screenshot) {
   FillHelpList(state.lstcmds);
-  for (const char* s : {"default", "neon", "ocean", "retro", "matrix"}) state.lstStyles.append(s);
+  for (const char* s : {"default", "ice", "neon", "ocean", "retro", "sunset"})
+    state.lstStyles.append(s);
   for (const char* m : {"[00:12] Kim: brb, save me a song", "[00:20] Jo: play some jazz"}) {
     state.lstMsg.append(m);
   }
