@@ -48,8 +48,9 @@ class MainWindow : public QWidget {
   RuntimeState& state_;
   std::function<void()> unload_;
 
-  // The children, each built with its parent (or handed to it) before its own children, so
-  // they go in the reverse order.
+  // The child widgets, each declared after the widget it sits in: members are destroyed in
+  // reverse order, so every child goes before its parent would delete it. The pages and
+  // frames are handed to the tabs and layouts that hold them.
   TitleStrip Picture1{this};
   QLabel Label1{&Picture1};
   QTabWidget SSTab1{this};
