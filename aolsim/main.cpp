@@ -3,6 +3,7 @@
 // input and reports events on standard output; plain "aolsim" is for a person at a terminal.
 // Chatters and a companion program (see options.h) make it a room to try the jukebox in.
 #include <sys/prctl.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -93,7 +94,13 @@ int main(int argc, char** argv) {
         [&](const std::string& line) { return aolsim::RunCommand(client, line); }, end);
     return app.exec();
   }
+  // At a terminal the typed line, echoed by the terminal, gives way to the room's line.
+  const bool echoed = ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO);
   aolsim::StdinLines input(
-      [&](const std::string& line) { return aolsim::RunTerminalLine(client, line); }, end);
+      [&](const std::string& line) {
+        if (echoed) std::fputs("\x1b[1A\x1b[2K", stdout);
+        return aolsim::RunTerminalLine(client, line);
+      },
+      end);
   return app.exec();
 }
