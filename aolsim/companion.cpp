@@ -3,6 +3,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <csignal>
 #include <cstdio>
 
@@ -26,7 +27,7 @@ Companion::Companion(QStringList command, const QString& logFile, QObject* paren
   });
   grace_.setSingleShot(true);
   connect(&grace_, &QTimer::timeout, this, [this] {
-    std::fprintf(stderr, "aolsim: %s did not end in time; killed\n", qPrintable(command_.first()));
+    std::fprintf(stderr, "aolsim: %s did not end in time; killed\n", qPrintable(Name()));
     process_.kill();
     if (!process_.waitForFinished(1000)) emit stopped();
   });
@@ -38,6 +39,10 @@ Companion::~Companion() {
     process_.kill();
     process_.waitForFinished(1000);
   }
+}
+
+QString Companion::Name() const {
+  return QFileInfo(command_.first()).fileName();
 }
 
 bool Companion::Start() {
@@ -64,8 +69,8 @@ void Companion::Finished() {
   if (stopping_) {
     emit stopped();
   } else {
-    std::fprintf(stderr, "aolsim: %s ended (exit code %d); /quit leaves\n",
-                 qPrintable(command_.first()), process_.exitCode());
+    std::fprintf(stderr, "aolsim: %s ended (exit code %d); /quit leaves\n", qPrintable(Name()),
+                 process_.exitCode());
   }
 }
 

@@ -28,6 +28,7 @@ class Companion : public QObject {
 
  private:
   void Finished();
+  QString Name() const;  // the program's file name, for messages
 
   QStringList command_;
   QProcess process_;
