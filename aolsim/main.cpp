@@ -17,10 +17,10 @@
 #include "aolsim/companion.h"
 #include "aolsim/events.h"
 #include "aolsim/options.h"
-#include "aolsim/quit_signals.h"
 #include "aolsim/script_mode.h"
 #include "aolsim/stdin_lines.h"
 #include "aolsim/terminal_mode.h"
+#include "platform/process/quit_signals.h"
 #include "platform/text/cp1252.h"
 #include "platform/win32/desktop_host.h"
 #include "platform/win32/window_tree.h"
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     }
     companion->Stop();
   };
-  aolsim::QuitSignals quitSignals(end);
+  platform::QuitSignals quitSignals(end);
   if (!options->companion.empty()) {
     QStringList command;
     for (const std::string& arg : options->companion) command << QString::fromStdString(arg);
