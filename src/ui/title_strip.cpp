@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace spindeck {
 namespace {
@@ -12,9 +13,10 @@ struct Rgb {
 constexpr Rgb kLeft{0, 64, 128};
 constexpr Rgb kRight{168, 211, 255};
 
-// As a colour function taking integers would: the fraction is dropped.
+// As a colour function taking integers would receive it: rounded to the nearest whole value,
+// so that the steps added up reach the right edge's colour exactly.
 int ColourByte(double component) {
-  return std::clamp(static_cast<int>(component), 0, 255);
+  return std::clamp(static_cast<int>(std::nearbyint(component)), 0, 255);
 }
 
 }  // namespace

@@ -66,13 +66,13 @@ TEST_F(MainWindowTest, SizeInTwipsAndTheGradientOfTheTitle) {
   EXPECT_EQ(window->minimumSize(), window->maximumSize());
   EXPECT_EQ(child<QLabel>("Label1").text(), QString(20, ' ') + "spin.deck; quill");
 
-  // Truncated, column 0 (one step in) is still the left colour; rounded it would not be.
+  // Column 0 is already one step in; 209 added steps of a fraction, rounded, come to the right
+  // colour exactly, although their sum is a hair below it.
   const auto columns = TitleGradientColumns(209);
   ASSERT_EQ(columns.size(), 210u);
-  EXPECT_EQ(columns[0], QColor(0, 64, 128));
-  EXPECT_EQ(columns[1], QColor(1, 65, 129));
-  // 209 added steps of a fraction come to a hair below the right colour (168, 211, 255).
-  EXPECT_EQ(columns[208], QColor(167, 210, 254));
+  EXPECT_EQ(columns[0], QColor(1, 65, 129));
+  EXPECT_EQ(columns[1], QColor(2, 65, 129));
+  EXPECT_EQ(columns[208], QColor(168, 211, 255));
   EXPECT_TRUE(TitleGradientColumns(0).empty());
 
   const QImage picture = child<TitleStrip>("Picture1").picture().toImage();
