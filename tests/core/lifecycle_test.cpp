@@ -23,7 +23,9 @@ TEST_F(LifecycleTest, LinesHeardWhileStartingAreDispatchedOnlyAfterTheFirstGreet
   EXPECT_TRUE(chat.sent.empty());
   LoadMainForm(state, window);
   ASSERT_EQ(chat.sent.size(), 4u);
-  EXPECT_NE(chat.sent[0].find("\xE1" "ctiv\xE1ted"), std::string::npos);  // still elite
+  EXPECT_NE(chat.sent[0].find("\xE1"
+                              "ctiv\xE1ted"),
+            std::string::npos);  // still elite
   EXPECT_EQ(chat.sent[1], testing::PlainLine("elite text: off"));
   EXPECT_EQ(chat.sent[2], testing::PlainLine("you are deejay <u></u>"));
   EXPECT_NE(chat.sent[3].find("welcome: "), std::string::npos);
@@ -37,10 +39,19 @@ TEST_F(LifecycleTest, AnEndRequestedWhileStartingComesAfterTheFirstLineAndOnlyOn
   LoadMainForm(state, window);
   UnloadMainForm(state);
   ASSERT_EQ(chat.sent.size(), 3u);
-  EXPECT_NE(chat.sent[0].find("\xE1" "ctiv\xE1ted"), std::string::npos);
-  EXPECT_EQ(chat.sent[0].find("de\xE1" "ctiv"), std::string::npos);
-  EXPECT_NE(chat.sent[1].find("de\xE1" "ctiv\xE1ted"), std::string::npos);
-  EXPECT_NE(chat.sent[2].find("g\xF8" "\xF8" "dbye: "), std::string::npos);
+  EXPECT_NE(chat.sent[0].find("\xE1"
+                              "ctiv\xE1ted"),
+            std::string::npos);
+  EXPECT_EQ(chat.sent[0].find("de\xE1"
+                              "ctiv"),
+            std::string::npos);
+  EXPECT_NE(chat.sent[1].find("de\xE1"
+                              "ctiv\xE1ted"),
+            std::string::npos);
+  EXPECT_NE(chat.sent[2].find("g\xF8"
+                              "\xF8"
+                              "dbye: "),
+            std::string::npos);
   EXPECT_TRUE(state.formUnloaded);
 }
 

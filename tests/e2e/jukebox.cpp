@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFile>
 
-#include "tests/support/test_songs.h"
 #include "tests/support/fake_chat.h"
+#include "tests/support/test_songs.h"
 
 namespace spindeck::e2e {
 namespace {

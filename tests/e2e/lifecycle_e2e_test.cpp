@@ -14,13 +14,12 @@ namespace {
 
 // The greeting's or farewell's first line, the elite filter on or off, in the empty style.
 std::string ProgramLine(const std::string& word) {
-  return Line(std::string("spin.<font color=><b>deck</b>") + kMiddle + "by quill" + kMiddle +
-              word);
+  return Line(std::string("spin.<font color=><b>deck</b>") + kMiddle + "by quill" + kMiddle + word);
 }
 
 // Its second line: the DJ name and the count in bold, between the empty style's colour tags.
-std::string CountLine(const std::string& greeting, const std::string& name,
-                      const std::string& word, const std::string& count) {
+std::string CountLine(const std::string& greeting, const std::string& name, const std::string& word,
+                      const std::string& count) {
   return Line(greeting + "<font color=><b>" + name + "</b><font color=>! " + word +
               " <b><font color=>" + count + "<font color=></b> times");
 }
@@ -46,9 +45,12 @@ TEST(LifecycleE2E, AFirstStartGreetsWithTheEliteLookAndCountsOne) {
   Jukebox deck;
   ASSERT_EQ(deck.greeting().size(), 2u);
   // The elite filter is on at every start: "\xC3\xA1" and "\xC3\xB8" are its "a" and "o".
-  EXPECT_EQ(deck.greeting()[0], ProgramLine("\xC3\xA1" "ctiv\xC3\xA1ted"));
-  EXPECT_EQ(deck.greeting()[1],
-            CountLine("welc\xC3\xB8me: ", "", "\xC3\xA1" "ctiv\xC3\xA1ted", "001"));
+  EXPECT_EQ(deck.greeting()[0], ProgramLine("\xC3\xA1"
+                                            "ctiv\xC3\xA1ted"));
+  EXPECT_EQ(deck.greeting()[1], CountLine("welc\xC3\xB8me: ", "",
+                                          "\xC3\xA1"
+                                          "ctiv\xC3\xA1ted",
+                                          "001"));
   EXPECT_TRUE(ReadAll(deck.programFolder() + "/config.dll").contains("LOADS=1\r\n"));
   EXPECT_FALSE(QFile::exists(deck.programFolder() + "/styles"));
 }
@@ -56,8 +58,10 @@ TEST(LifecycleE2E, AFirstStartGreetsWithTheEliteLookAndCountsOne) {
 TEST(LifecycleE2E, TheThousandthStartShowsFourDigitsAndTheStoredName) {
   Jukebox deck({}, Folder("[spin.deck]\r\nid=djsam\r\nloads=999\r\n", {}));
   ASSERT_EQ(deck.greeting().size(), 2u);
-  EXPECT_EQ(deck.greeting()[1],
-            CountLine("welc\xC3\xB8me: ", "djs\xC3\xA1m", "\xC3\xA1" "ctiv\xC3\xA1ted", "1000"));
+  EXPECT_EQ(deck.greeting()[1], CountLine("welc\xC3\xB8me: ", "djs\xC3\xA1m",
+                                          "\xC3\xA1"
+                                          "ctiv\xC3\xA1ted",
+                                          "1000"));
   EXPECT_EQ(Setting(deck.programFolder(), "loads"), "1000");
 }
 
@@ -75,8 +79,9 @@ TEST(LifecycleE2E, EndSaysGoodbyeWithTheSameCountAndEndsTheProgram) {
 }
 
 TEST(LifecycleE2E, EndedFromOutsideItSavesTheDefaultStyleWithTheDjNameAsAuthor) {
-  Jukebox deck({}, Folder("[spin.deck]\r\nstyle=default\r\n",
-                          {{"default.dll", "[default]\r\nfascii=~\r\nfont=Arial\r\nauthor=Ann\r\n"}}));
+  Jukebox deck({},
+               Folder("[spin.deck]\r\nstyle=default\r\n",
+                      {{"default.dll", "[default]\r\nfascii=~\r\nfont=Arial\r\nauthor=Ann\r\n"}}));
   ASSERT_TRUE(deck.started());
   EXPECT_NE(deck.Ask("sinfo").find("style name: default, author: Ann"), std::string::npos);
   deck.Say("dj Quill");

@@ -31,7 +31,9 @@ TEST(QuitSignals, EachSignalBecomesOneCallOnTheEventLoop) {
 }
 
 TEST(QuitSignals, GivesTheSignalsBackTheirDefaultAction) {
-  { QuitSignals quit([] {}); }
+  {
+    QuitSignals quit([] {});
+  }
   struct sigaction current {};
   ::sigaction(SIGTERM, nullptr, &current);
   EXPECT_EQ(current.sa_handler, SIG_DFL);
