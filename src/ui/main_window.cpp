@@ -52,6 +52,9 @@ MainWindow::MainWindow(RuntimeState& state)
   QPalette title = Label1.palette();
   title.setColor(QPalette::WindowText, Qt::white);
   Label1.setPalette(title);
+  Label1.setContextMenuPolicy(Qt::ActionsContextMenu);
+  Label1.addAction(&closeAction_);
+  connect(&closeAction_, &QAction::triggered, this, &QWidget::close);
 
   SSTab1.setObjectName("SSTab1");
   SSTab1.addTab(&lstcmds, "cmds");

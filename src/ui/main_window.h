@@ -2,6 +2,7 @@
 // The main form: a small window that shows the help list, the chat styles, the messages left
 // while away and the playlist. It is dragged by its title strip, then slides back inside the
 // screen and snaps to near edges. It stays on top of other windows.
+#include <QAction>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -65,6 +66,9 @@ class MainWindow : public QWidget {
   StateListWidget lstMsg;
   ClickLabel Label2;
   StateListWidget lstpl;
+
+  // Without a frame the window has no close button: the title strip's menu closes it.
+  QAction closeAction_{"close"};
 
   WindowDrag drag_;
   bool snapping_ = false;

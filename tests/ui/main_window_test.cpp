@@ -174,8 +174,13 @@ TEST_F(MainWindowTest, StaysOnTopInPlaceAndUnloadsWhenClosed) {
 
   int unloads = 0;
   window->setUnloadHandler([&] { ++unloads; });
-  window->close();
+  // The title strip's menu closes the frameless window.
+  const auto actions = child<QLabel>("Label1").actions();
+  ASSERT_EQ(actions.size(), 1);
+  EXPECT_EQ(actions[0]->text(), "close");
+  actions[0]->trigger();
   EXPECT_EQ(unloads, 1);
+  EXPECT_FALSE(window->isVisible());
 }
 
 // Runs the slide over a screen of 12000 x 9000 twips, recording each event turn ("e") and
