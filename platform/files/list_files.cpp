@@ -2,19 +2,17 @@
 
 #include <algorithm>
 
+#include "platform/text/letter_case.h"
+
 namespace platform {
 namespace {
-
-unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
 
 bool EndsWithIgnoringCase(const std::string& name, const std::string& ending) {
   if (ending.size() > name.size()) return false;
   const size_t start = name.size() - ending.size();
   for (size_t i = 0; i < ending.size(); ++i) {
-    if (FoldAscii(static_cast<unsigned char>(name[start + i])) !=
-        FoldAscii(static_cast<unsigned char>(ending[i]))) {
+    if (LowerAsciiByte(static_cast<unsigned char>(name[start + i])) !=
+        LowerAsciiByte(static_cast<unsigned char>(ending[i]))) {
       return false;
     }
   }
@@ -25,8 +23,8 @@ bool EndsWithIgnoringCase(const std::string& name, const std::string& ending) {
 bool ListOrder(const std::string& a, const std::string& b) {
   const size_t common = std::min(a.size(), b.size());
   for (size_t i = 0; i < common; ++i) {
-    const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
-    const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
+    const unsigned char x = LowerAsciiByte(static_cast<unsigned char>(a[i]));
+    const unsigned char y = LowerAsciiByte(static_cast<unsigned char>(b[i]));
     if (x != y) return x < y;
   }
   if (a.size() != b.size()) return a.size() < b.size();

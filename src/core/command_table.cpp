@@ -1,5 +1,6 @@
 #include "src/core/command_table.h"
 
+#include "src/core/lifecycle.h"
 #include "src/music/id3_tag.h"
 #include "src/music/library.h"
 #include "src/music/play_modes.h"

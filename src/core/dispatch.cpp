@@ -1,10 +1,8 @@
 #include "src/core/dispatch.h"
 
-namespace spindeck {
+#include "src/core/screen_name.h"
 
-std::string UserScreenName(RuntimeState& state) {
-  return state.chat ? state.chat->GetScreenName() : std::string();
-}
+namespace spindeck {
 
 void DispatchChatLine(RuntimeState& state, const CommandTable& table, const ChatLine& line) {
   const SplitLine split = SplitChatText(line.text);

@@ -13,7 +13,4 @@ void DispatchChatLine(RuntimeState& state, const CommandTable& table, const Chat
 // The same with the program's own command table.
 void DispatchChatLine(RuntimeState& state, const ChatLine& line);
 
-// The user's screen name as the chat client shows it, or an empty text.
-std::string UserScreenName(RuntimeState& state);
-
 }  // namespace spindeck

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "platform/text/zero_padded.h"
 #include "src/core/dispatch.h"
 #include "src/core/help_list.h"
 #include "src/core/load_counter.h"
@@ -34,7 +35,7 @@ std::string CountLine(const RuntimeState& state, const ReplyFragments& f,
                       const std::string& greeting, const std::string& word) {
   return EliteText(state, greeting) + f.asciiColorTag + "<b>" + EliteText(state, state.lblhandle) +
          "</b>" + f.textColorTag + "!" + EliteText(state, " " + word + " <b>") + f.asciiColorTag +
-         ThreeDigitCount(state.lblloads) + f.textColorTag + EliteText(state, "</b> times");
+         platform::ZeroPadded(state.lblloads, 3) + f.textColorTag + EliteText(state, "</b> times");
 }
 
 // From now on chat lines are dispatched; those held so far follow, each by a queued call of
@@ -104,6 +105,11 @@ void UnloadMainForm(RuntimeState& state) {
   SendStyled(state, CountLine(state, f, "goodbye: ", "deactivated"));
   if (state.mainForm != nullptr) state.mainForm->close();
   QCoreApplication::quit();
+}
+
+void EndCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {
+  if (!argument.empty()) return;
+  UnloadMainForm(state);
 }
 
 void ChatLineArrived(RuntimeState& state, const ChatLine& line) {

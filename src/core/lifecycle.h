@@ -1,7 +1,10 @@
 #pragma once
 // Start-up and shutdown of the main form: what the program reads, scans and announces when it
 // starts, and what it saves and says when it ends.
+#include <string>
+
 #include "src/core/chat_line.h"
+#include "src/core/reply_fragments.h"
 #include "src/core/runtime_state.h"
 #include "src/ui/main_window.h"
 
@@ -18,6 +21,9 @@ void LoadMainForm(RuntimeState& state, MainWindow& window);
 // Later calls do nothing. Called while start-up has not yet sent its first line, it runs
 // right after that line instead.
 void UnloadMainForm(RuntimeState& state);
+
+// The "end" command: unloads the main form, which ends the program.
+void EndCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
 
 // A chat line reported by the scanner: dispatched, or held while start-up is not that far.
 void ChatLineArrived(RuntimeState& state, const ChatLine& line);

@@ -12,8 +12,4 @@ std::string NextLoadCount(const std::string& stored) {
   return std::to_string(value + 1);
 }
 
-std::string ThreeDigitCount(const std::string& count) {
-  return count.size() >= 3 ? count : std::string(3 - count.size(), '0') + count;
-}
-
 }  // namespace spindeck

@@ -7,7 +7,4 @@ namespace spindeck {
 // one that is not a decimal number counts as "0".
 std::string NextLoadCount(const std::string& stored);
 
-// A count with at least three digits: "7" gives "007", "42" "042", "1000" stays.
-std::string ThreeDigitCount(const std::string& count);
-
 }  // namespace spindeck

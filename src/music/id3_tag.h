@@ -2,7 +2,7 @@
 // The ID3v1 tag at the end of an MP3 file, and the "id3" command that shows it.
 #include <string>
 
-#include "src/core/command_table.h"
+#include "src/core/reply_fragments.h"
 #include "src/core/runtime_state.h"
 
 namespace spindeck {

@@ -3,7 +3,7 @@
 #include "platform/files/file_checks.h"
 #include "platform/files/list_files.h"
 #include "platform/text/cp1252.h"
-#include "src/core/load_counter.h"
+#include "platform/text/zero_padded.h"
 #include "src/music/number_text.h"
 #include "src/output/replace_text.h"
 #include "src/output/styled_message.h"
@@ -66,7 +66,7 @@ std::string DirCountText(const RuntimeState& state) {
 }
 
 std::string SongCountText(const RuntimeState& state) {
-  return ThreeDigitCount(std::to_string(state.lstpl.count()));
+  return platform::ZeroPadded(std::to_string(state.lstpl.count()), 3);
 }
 
 void RefCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {

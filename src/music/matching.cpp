@@ -22,10 +22,4 @@ void FindMatches(RuntimeState& state, const std::string& text) {
   }
 }
 
-int RandomNumber(RuntimeState& state, int highestNumber) {
-  if (highestNumber <= 1) return 1;
-  std::uniform_int_distribution<int> pick(1, highestNumber);
-  return pick(state.random);
-}
-
 }  // namespace spindeck

@@ -11,8 +11,4 @@ namespace spindeck {
 // order.
 void FindMatches(RuntimeState& state, const std::string& text);
 
-// A whole number from 1 to `highestNumber`, each equally likely; 1 for a highest number
-// below 1. Drawn from the state's one generator.
-int RandomNumber(RuntimeState& state, int highestNumber);
-
 }  // namespace spindeck

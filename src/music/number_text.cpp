@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/text/zero_padded.h"
+
 namespace spindeck {
 namespace {
 
@@ -50,12 +52,11 @@ double RoundHalfEven(double value) {
 }
 
 std::string EchoForm(const std::string& argument) {
-  return argument.size() == 1 ? "0" + argument : argument;
+  return platform::ZeroPadded(argument, 2);
 }
 
 std::string TwoDigitCount(long count) {
-  const std::string digits = std::to_string(count);
-  return digits.size() == 1 ? "0" + digits : digits;
+  return platform::ZeroPadded(std::to_string(count), 2);
 }
 
 }  // namespace spindeck

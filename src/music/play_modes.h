@@ -3,7 +3,7 @@
 // that keeps the song's length and position as mm:ss texts.
 #include <string>
 
-#include "src/core/command_table.h"
+#include "src/core/reply_fragments.h"
 #include "src/core/runtime_state.h"
 
 namespace spindeck {

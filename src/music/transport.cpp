@@ -2,8 +2,8 @@
 
 #include <system_error>
 
+#include "src/core/random_number.h"
 #include "src/music/display_name.h"
-#include "src/music/matching.h"
 #include "src/music/number_text.h"
 #include "src/music/song_search.h"
 #include "src/output/elite_filter.h"

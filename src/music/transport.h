@@ -3,7 +3,7 @@
 // entry.
 #include <string>
 
-#include "src/core/command_table.h"
+#include "src/core/reply_fragments.h"
 #include "src/core/runtime_state.h"
 
 namespace spindeck {

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "platform/text/letter_case.h"
+
 namespace spindeck {
 
 // The source with every occurrence of find replaced, matching without regard to letter case.
@@ -9,16 +11,10 @@ namespace spindeck {
 std::string ReplaceText(const std::string& source, const std::string& find,
                         const std::string& replacement);
 
-// Lower and upper case of Windows-1252 text: ASCII letters and the accented letters of the
-// code page (so "\xC1" and "\xE1" are one letter in two cases).
-std::string LowerText(const std::string& text);
-std::string UpperText(const std::string& text);
-
-// Whether `text` contains `lowerFind` (already in lower case) without regard to case; an empty
-// find is in every text. Allocates nothing, for searches over long lists.
-bool ContainsLowered(const std::string& text, const std::string& lowerFind);
-
-// Whether LowerText would change the text.
-bool HasCapitals(const std::string& text);
+// Letter case of Windows-1252 text, as every part of the program folds it.
+using platform::ContainsLowered;
+using platform::HasCapitals;
+using platform::LowerText;
+using platform::UpperText;
 
 }  // namespace spindeck

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <cstdlib>
 
+#include "platform/text/zero_padded.h"
 #include "src/output/elite_filter.h"
 #include "src/output/pause.h"
 #include "src/output/replace_text.h"
@@ -22,10 +23,6 @@ long long CounterValue(const std::string& text) {
     value = value * 10 + (c - '0');
   }
   return value;
-}
-
-std::string TwoDigits(const std::string& counter) {
-  return counter.size() == 1 ? "0" + counter : counter;
 }
 
 // "spin." and the bold "deck" in the decoration colour, the way the away lines begin.
@@ -82,11 +79,11 @@ void IdleTick(RuntimeState& state) {
     state.lblmins = "0";
   }
   const ReplyFragments f = BuildReplyFragments(state);
-  SendStyled(state, SpinDeck(state, f) + f.textColorTag + EliteText(state, " idle") +
-                        f.middleSeparator +
-                        EliteText(state, "<b>" + TwoDigits(state.lblhours) + "</b>:<b>" +
-                                             TwoDigits(state.lblmins) + "</b>") +
-                        f.middleSeparator + EliteText(state, "msg: " + state.lblrsn));
+  SendStyled(state,
+             SpinDeck(state, f) + f.textColorTag + EliteText(state, " idle") + f.middleSeparator +
+                 EliteText(state, "<b>" + platform::ZeroPadded(state.lblhours, 2) + "</b>:<b>" +
+                                      platform::ZeroPadded(state.lblmins, 2) + "</b>") +
+                 f.middleSeparator + EliteText(state, "msg: " + state.lblrsn));
   Pause(0.5);
   Reply(state, "type <b>" + MessageCommand(state) + "</b> * to leave a message, max <b>20</b>");
 }

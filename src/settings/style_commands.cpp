@@ -1,6 +1,7 @@
 #include "src/settings/style_commands.h"
 
-#include "src/music/matching.h"
+#include "platform/text/zero_padded.h"
+#include "src/core/random_number.h"
 #include "src/output/styled_message.h"
 #include "src/settings/chat_styles.h"
 #include "src/settings/program_files.h"
@@ -81,8 +82,7 @@ void SstyleCommand(RuntimeState& state, const std::string& argument, const Reply
 void RstylesCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {
   if (!argument.empty()) return;
   state.lstStyles.clear();
-  std::string count = std::to_string(RefreshStyleList(state));
-  if (count.size() == 1) count = "0" + count;
+  const std::string count = platform::ZeroPadded(std::to_string(RefreshStyleList(state)), 2);
   Reply(state, "styles refreshed! <b>" + count + "</b> styles!");
 }
 

@@ -4,7 +4,6 @@
 
 #include "platform/process/start_program.h"
 #include "src/aol/aol_keyword.h"
-#include "src/core/lifecycle.h"
 #include "src/output/elite_filter.h"
 #include "src/output/pause.h"
 #include "src/output/styled_message.h"
@@ -21,11 +20,6 @@ void SetMainFormVisible(RuntimeState& state, bool visible) {
 }
 
 }  // namespace
-
-void EndCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {
-  if (!argument.empty()) return;
-  UnloadMainForm(state);
-}
 
 void HideCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {
   if (!argument.empty()) return;

@@ -1,5 +1,5 @@
 #pragma once
-// The commands that belong to no larger part: ending, hiding and showing the window, the DJ
+// The commands that belong to no larger part: hiding and showing the window, the DJ
 // name, the advertisement, private rooms, the character map and the local temperature.
 #include <string>
 
@@ -8,7 +8,6 @@
 
 namespace spindeck {
 
-void EndCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
 void HideCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
 void ShowCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
 void DjCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);

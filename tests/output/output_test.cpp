@@ -54,19 +54,6 @@ TEST(EliteFilter, SubstitutesLowerCaseAAndOOnly) {
   EXPECT_EQ(EliteText(state, "random <font color=#0>"), "random <font color=#0>");
 }
 
-TEST(ContainsLowered, MatchesAnyCaseOfTheText) {
-  EXPECT_TRUE(ContainsLowered("03. ROCK Song", "rock"));
-  EXPECT_TRUE(ContainsLowered("\xC9T\xC9", "\xE9t\xE9"));  // accented capitals
-  EXPECT_TRUE(ContainsLowered("abc", ""));
-  EXPECT_TRUE(ContainsLowered("aab", "ab"));
-  EXPECT_FALSE(ContainsLowered("ab", "abc"));
-  EXPECT_FALSE(ContainsLowered("", "a"));
-  EXPECT_FALSE(ContainsLowered("a b", "ab"));
-  EXPECT_TRUE(HasCapitals("abC"));
-  EXPECT_TRUE(HasCapitals("\xC9"));
-  EXPECT_FALSE(HasCapitals("07. caf\xE9 ?"));
-}
-
 TEST(ReplaceText, CaseBlindAndNeverSearchesAReplacementAgain) {
   EXPECT_EQ(ReplaceText("a.b.mp3", ".", "</b>."), "a</b>.b</b>.mp3");
   EXPECT_EQ(ReplaceText("SONG.MP3", ".mp3", ""), "SONG");
