@@ -10,6 +10,7 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r\v\f";
+// CR LF, the line end of a new file; as a set of characters, the two that end lines.
 constexpr std::string_view kLineEnd = "\r\n";
 
 std::string_view Trim(std::string_view text) {

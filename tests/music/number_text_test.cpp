@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "src/core/load_counter.h"
 #include "src/music/play_modes.h"
 #include "tests/support/comma_locale.h"
 
@@ -24,13 +25,16 @@ TEST(NumericValue, TakesWhatTheNumberParserTakes) {
   EXPECT_FALSE(NumericValue("1" + std::string(400, '0') + "e-5"));
 }
 
-using NumericValueUnderCommaLocale = testing::CommaLocaleTest;
+using NumbersUnderCommaLocale = testing::CommaLocaleTest;
 
-TEST_F(NumericValueUnderCommaLocale, StillReadsTheDecimalPoint) {
+TEST_F(NumbersUnderCommaLocale, ReadAndWriteAsEverywhere) {
   EXPECT_EQ(NumericValue("11.5"), 11.5);
   EXPECT_EQ(NumericValue(" 0.5 "), 0.5);
   EXPECT_EQ(NumericValue("-2.5e1"), -25);
   EXPECT_FALSE(NumericValue("2,5"));
+  // No grouping marks either ("1.999" for the count of starts).
+  EXPECT_EQ(NextLoadCount("1999"), "2000");
+  EXPECT_EQ(MinutesSeconds(7507.4), "125:07");
 }
 
 TEST(NumberText, RoundingEchoAndCounts) {
