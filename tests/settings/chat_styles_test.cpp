@@ -88,7 +88,7 @@ TEST_F(ChatStylesTest, StyleFilesAreFoundWithoutRegardToCase) {
   EXPECT_EQ(state.lblfascii, "fasciiUpper");
   expectStyled("style N\xC9ON", "style changed to: <u>N\xC9ON</u>");
   EXPECT_EQ(state.lblfascii, "accented");
-  EXPECT_EQ(say("style ?"), replies({"<u>?</u> isnt a valid style"}));
+  expectStyled("style ?", "<u>?</u> isnt a valid style");
 
   // Saving and single-field changes write into the file that is there, never a second one.
   state.lblhandle = "DJ";
