@@ -9,11 +9,12 @@
 //  - the value loses its surrounding blanks and then one pair of enclosing quotation marks
 //    (double or single);
 //  - a missing file, section or key gives the default (with its trailing blanks removed);
-//  - lines may end in CR LF or LF.
+//  - lines may end in CR LF, LF or a lone CR, in any mix.
 // Writing:
 //  - creates the file and the section when they are missing (the folder must exist), replaces
 //    the key's line in place or adds it at the end of its section, and keeps every other line
-//    byte for byte; lines written end in CR LF;
+//    byte for byte; a replaced line keeps its line end, new lines end as the file's first line
+//    does (CR LF in a new file), so that a file keeps the line ends it uses;
 //  - a null value removes the key, a null key removes the whole section;
 //  - line breaks in the texts would split the line, so each CR or LF in them becomes a blank;
 //  - the file is replaced atomically, so a write cut short leaves the old file whole; a

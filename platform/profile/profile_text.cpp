@@ -1,5 +1,6 @@
 #include "platform/profile/profile_text.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -9,6 +10,7 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r\v\f";
+// CR LF, the line end of a new file; as a set of characters, the two that end lines.
 constexpr std::string_view kLineEnd = "\r\n";
 
 std::string_view Trim(std::string_view text) {
@@ -49,20 +51,29 @@ Line ClassifyLine(std::string_view contents, size_t begin, size_t textEnd, size_
   return line;
 }
 
+// Lines end in CR LF, LF or a lone CR (as old Mac editors saved them), in any mix.
 std::vector<Line> SplitLines(std::string_view contents) {
   std::vector<Line> lines;
   size_t begin = 0;
   while (begin < contents.size()) {
-    const size_t feed = contents.find('\n', begin);
-    size_t textEnd = feed == std::string_view::npos ? contents.size() : feed;
-    const size_t end = feed == std::string_view::npos ? contents.size() : feed + 1;
-    if (feed != std::string_view::npos && textEnd > begin && contents[textEnd - 1] == '\r') {
-      --textEnd;
+    const size_t textEnd = std::min(contents.find_first_of(kLineEnd, begin), contents.size());
+    size_t end = textEnd;
+    if (end < contents.size()) {
+      end += contents.compare(end, 2, "\r\n") == 0 ? 2 : 1;
     }
     lines.push_back(ClassifyLine(contents, begin, textEnd, end));
     begin = end;
   }
   return lines;
+}
+
+// The line end that lines written into the contents get: the one the file already uses (that
+// of its first line), so that an edit does not mix line ends; CR LF when it has none yet.
+std::string_view LineEndOf(std::string_view contents) {
+  const size_t at = contents.find_first_of(kLineEnd);
+  if (at == std::string_view::npos) return kLineEnd;
+  if (contents[at] == '\n') return "\n";
+  return contents.compare(at, 2, "\r\n") == 0 ? kLineEnd : "\r";
 }
 
 // Where the first section of the name begins (its header) and ends (the next header or the
@@ -108,10 +119,13 @@ std::string OneLine(const std::string& text) {
   return result;
 }
 
-// The contents up to a byte offset, ended by a line end when they do not end in one already.
+// The contents up to a byte offset, ended by the file's line end when they do not end in a
+// line end already.
 std::string PrefixEndingInLine(std::string_view contents, size_t upTo) {
   std::string result(contents.substr(0, upTo));
-  if (!result.empty() && result.back() != '\n') result += kLineEnd;
+  if (!result.empty() && kLineEnd.find(result.back()) == std::string_view::npos) {
+    result += LineEndOf(contents);
+  }
   return result;
 }
 
@@ -138,16 +152,21 @@ std::optional<std::string> FindProfileValue(const std::string& contents, const s
 
 std::string SetProfileValue(const std::string& contents, const std::string& section,
                             const std::string& key, const std::string& value) {
-  const std::string newLine = OneLine(key) + "=" + OneLine(value) + std::string(kLineEnd);
+  const std::string lineEnd(LineEndOf(contents));
+  const std::string newLine = OneLine(key) + "=" + OneLine(value) + lineEnd;
   const std::vector<Line> lines = SplitLines(contents);
   const SectionSpan span = FindSection(lines, section);
   if (!span.found) {
-    return PrefixEndingInLine(contents, contents.size()) + "[" + OneLine(section) + "]" +
-           std::string(kLineEnd) + newLine;
+    return PrefixEndingInLine(contents, contents.size()) + "[" + OneLine(section) + "]" + lineEnd +
+           newLine;
   }
   const size_t at = FindKey(lines, span, key);
   if (at != span.end) {
-    return contents.substr(0, lines[at].begin) + newLine + contents.substr(lines[at].end);
+    // The line keeps its own line end; a last line without one gets the file's.
+    const Line& line = lines[at];
+    const std::string ending = line.textEnd == line.end ? lineEnd : std::string();
+    return contents.substr(0, line.begin) + OneLine(key) + "=" + OneLine(value) + ending +
+           contents.substr(line.textEnd);
   }
   // A new key goes after the section's last line that is not blank, so that blank lines which
   // separate it from the next section stay in place.

@@ -12,8 +12,10 @@ std::optional<std::string> FindProfileValue(const std::string& contents, const s
                                             const std::string& key);
 
 // The contents with the key set to the value: its line replaced in place, or added at the end
-// of the section, or a new section added at the end of the file. Other lines are kept byte for
-// byte, except that a last line without a line end gets CR LF when something follows it.
+// of the section, or a new section added at the end of the file. Lines may end in CR LF, LF or
+// a lone CR. Other lines are kept byte for byte, and a replaced line keeps its line end; new
+// lines end as the file's first line does (CR LF in a file without line ends), and so does a
+// last line without a line end when something follows it.
 std::string SetProfileValue(const std::string& contents, const std::string& section,
                             const std::string& key, const std::string& value);
 

@@ -42,20 +42,28 @@ ChatScanner::ChatScanner(WindowFinder findTranscript, OwnLines* ownLines, NameSo
 
 void ChatScanner::start() {
   if (timer_.isActive()) return;
+  // What was read before the stop says nothing about the lines that came while stopped: every
+  // room is forgotten, so each one's present lines are taken as read when it is next seen.
   rooms_.clear();
-  // Take what the open room already shows as read.
-  const win32::HWND transcript = findTranscript_ ? findTranscript_() : 0;
-  if (transcript != 0) {
-    Seen& seen = rooms_[transcript];
-    seen.length = static_cast<int>(win32::SendMessageA(transcript, win32::WM_GETTEXTLENGTH, 0, 0));
-    seen.lines = ParseTranscript(ReadText(transcript, seen.length));
-    const int count = static_cast<int>(seen.lines.size());
-    seen.first = ReadLine(transcript, 0);
-    seen.last = ReadLine(transcript, count - 1);
-  }
+  lastPolled_ = findTranscript_ ? findTranscript_() : 0;
+  if (lastPolled_ != 0 && !TakeAsRead(lastPolled_)) lastPolled_ = 0;
   timer_.setInterval(kPollMs);
   sinceChange_.start();
   timer_.start();
+}
+
+bool ChatScanner::TakeAsRead(win32::HWND transcript) {
+  const auto length =
+      static_cast<int>(win32::SendMessageA(transcript, win32::WM_GETTEXTLENGTH, 0, 0));
+  std::vector<TranscriptLine> lines = ParseTranscript(ReadText(transcript, length));
+  if (length > 0 && lines.empty()) return false;  // the read failed: the next poll tries again
+  Seen& seen = rooms_[transcript];
+  seen.length = length;
+  seen.first = lines.empty() ? std::string() : ReadLine(transcript, 0);
+  seen.last =
+      lines.empty() ? std::string() : ReadLine(transcript, static_cast<int>(lines.size()) - 1);
+  seen.lines = std::move(lines);
+  return true;
 }
 
 void ChatScanner::NoteActivity(bool changed) {
@@ -87,23 +95,43 @@ bool ChatScanner::Unchanged(win32::HWND transcript, const Seen& seen, int length
 void ChatScanner::poll() {
   if (!timer_.isActive()) return;
   const win32::HWND transcript = findTranscript_ ? findTranscript_() : 0;
+  // The room read at the previous poll is watched; any other room comes (back) on top.
+  const bool watched = transcript == lastPolled_;
+  lastPolled_ = 0;
   if (transcript == 0) {
     NoteActivity(false);
     return;
   }
+  const auto known = rooms_.find(transcript);
+  if (known == rooms_.end()) {
+    // A room first seen since the start: what it shows was there before, as in the room that
+    // was on top at the start.
+    NoteActivity(true);
+    if (TakeAsRead(transcript)) lastPolled_ = transcript;
+    return;
+  }
+  Seen& seen = known->second;
   const auto length =
       static_cast<int>(win32::SendMessageA(transcript, win32::WM_GETTEXTLENGTH, 0, 0));
-  // A room first seen after the start is new to the user: all its lines are new.
-  Seen& seen = rooms_[transcript];
   std::string first, last;
   if (Unchanged(transcript, seen, length, first, last)) {
+    lastPolled_ = transcript;
     NoteActivity(false);
     return;
   }
   NoteActivity(true);
   std::vector<TranscriptLine> now = ParseTranscript(ReadText(transcript, length));
-  if (length > 0 && now.empty()) return;  // the read failed: try again next time
-  const std::vector<TranscriptLine> fresh = NewLines(seen.lines, now);
+  if (length > 0 && now.empty()) {  // the read failed: try again next time
+    if (watched) lastPolled_ = transcript;
+    return;
+  }
+  lastPolled_ = transcript;
+  std::vector<TranscriptLine> fresh = NewLines(seen.lines, now);
+  // Nothing read before is left: the room lost more lines than it holds since it was last read.
+  // In the watched room that means the client cleared its transcript between two polls, and
+  // all it shows came since. A room that comes back on top gives no such certainty, and its
+  // whole transcript could be old lines: it starts afresh, as a room seen for the first time.
+  if (!watched && !seen.lines.empty() && fresh.size() == now.size()) fresh.clear();
   seen.length = length;
   seen.first = now.empty() ? std::string() : ReadLine(transcript, 0);
   seen.last = now.empty() ? std::string() : ReadLine(transcript, static_cast<int>(now.size()) - 1);

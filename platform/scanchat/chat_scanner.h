@@ -1,7 +1,10 @@
 #pragma once
 // A chat scanner: once started, it reports every new line of the open chat room's
 // transcript once, in order, as (sender, text), on the event loop. It polls the transcript
-// through the window services, with a cheap look at its length and ends first.
+// through the window services, with a cheap look at its length and ends first. A line is new
+// when it entered the transcript after the scanner first saw that room since its start: a room
+// seen for the first time has its present lines taken as read, and a room that comes back on
+// top resumes after the last line read there.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
@@ -29,7 +32,8 @@ class ChatScanner : public QObject {
 
   void setLineHandler(LineHandler handler) { handler_ = std::move(handler); }
 
-  // From now on, report each new line; lines already in the open room are not reported.
+  // From now on, report each new line; lines already in the open room, and in every other room
+  // when it is first seen, are not reported.
   void start();
   // Report no more lines, also none that were found but not yet delivered.
   void stop();
@@ -55,6 +59,8 @@ class ChatScanner : public QObject {
   };
   bool Unchanged(win32::HWND transcript, const Seen& seen, int length, std::string& first,
                  std::string& last) const;
+  // Reads the transcript and takes its lines as read; false when the read failed.
+  bool TakeAsRead(win32::HWND transcript);
   void Deliver(const TranscriptLine& line);
   void NoteActivity(bool changed);
 
@@ -66,6 +72,7 @@ class ChatScanner : public QObject {
   QTimer timer_;
   QElapsedTimer sinceChange_;          // since the transcript last changed (or the scanner started)
   std::map<win32::HWND, Seen> rooms_;  // what was last read of each room's transcript
+  win32::HWND lastPolled_ = 0;         // the transcript read at the previous poll
   unsigned generation_ = 0;            // bumped by stop(), so queued lines of before are dropped
 };
 

@@ -38,14 +38,24 @@ std::string CountLine(const RuntimeState& state, const ReplyFragments& f,
          platform::ZeroPadded(state.lblloads, 3) + f.textColorTag + EliteText(state, "</b> times");
 }
 
-// From now on chat lines are dispatched; those held so far follow, each by a queued call of
-// its own, so they are handled inside the pause that comes next.
+// Dispatches the oldest held line. The next one follows by a queued call made first, so it is
+// handled inside a pause of this one, as a line the scanner reports would be.
+void DispatchNextHeldLine(RuntimeState& state) {
+  if (state.heldChatLines.empty()) return;
+  const ChatLine line = std::move(state.heldChatLines.front());
+  state.heldChatLines.pop_front();
+  if (!state.heldChatLines.empty()) {
+    QTimer::singleShot(0, [&state] { DispatchNextHeldLine(state); });
+  }
+  DispatchChatLine(state, line);
+}
+
+// From now on chat lines are dispatched; those held so far go first, so they are handled
+// inside the pause that comes next.
 void OpenChatLines(RuntimeState& state) {
   state.chatLinesOpen = true;
-  auto held = std::move(state.heldChatLines);
-  state.heldChatLines.clear();
-  for (auto& line : held) {
-    QTimer::singleShot(0, [&state, line = std::move(line)] { DispatchChatLine(state, line); });
+  if (!state.heldChatLines.empty()) {
+    QTimer::singleShot(0, [&state] { DispatchNextHeldLine(state); });
   }
 }
 
@@ -113,7 +123,8 @@ void EndCommand(RuntimeState& state, const std::string& argument, const ReplyFra
 }
 
 void ChatLineArrived(RuntimeState& state, const ChatLine& line) {
-  if (state.chatLinesOpen) {
+  // A line joins the held ones while any is left, so none overtakes a line said before it.
+  if (state.chatLinesOpen && state.heldChatLines.empty()) {
     DispatchChatLine(state, line);
   } else {
     state.heldChatLines.push_back(line);

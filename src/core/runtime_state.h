@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -91,9 +92,10 @@ struct RuntimeState {
   // The main form, once it exists; "hide" and "show" act on it.
   QPointer<QWidget> mainForm;
   // Chat lines are held until start-up has loaded every field and sent its first line; then
-  // they are dispatched in the order they came.
+  // they are dispatched in the order they came, and lines that come while any is still held
+  // join them.
   bool chatLinesOpen = false;
-  std::vector<ChatLine> heldChatLines;
+  std::deque<ChatLine> heldChatLines;
   // Start-up until its first line is sent: a request to end waits for that point, so the
   // farewell never comes before the greeting.
   bool formLoading = false;

@@ -1,8 +1,9 @@
 #include "src/music/number_text.h"
 
-#include <cctype>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <system_error>
 
 #include "platform/text/zero_padded.h"
 
@@ -16,6 +17,9 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// Far beyond any exponent a double can reach; longer exponents are held at it.
+constexpr long long kExponentCap = 1'000'000'000;
+
 }  // namespace
 
 std::optional<double> NumericValue(const std::string& text) {
@@ -24,27 +28,57 @@ std::optional<double> NumericValue(const std::string& text) {
   while (begin < end && IsBlank(text[begin])) ++begin;
   while (end > begin && IsBlank(text[end - 1])) --end;
   const std::string body = text.substr(begin, end - begin);
-  // Check the shape by hand: strtod alone would also take "inf", "nan" and hexadecimal.
+  // The shape is checked by hand, so that "inf", "nan" and hexadecimal stay out. The value is
+  // read with from_chars, which always takes "." as the decimal mark: the C library's readers
+  // follow the process locale, which Qt takes from the environment, so that under a locale
+  // with a decimal comma they would read "11.5" as 11.
   std::size_t i = 0;
+  const bool negative = i < body.size() && body[i] == '-';
   if (i < body.size() && (body[i] == '+' || body[i] == '-')) ++i;
+  const std::size_t unsignedBegin = i;
+  // The place of the first significant digit: 1 for units, 0 for tenths, -1 for hundredths.
+  long long place = 0;
+  bool significant = false;
   std::size_t digits = 0;
-  while (i < body.size() && IsDigit(body[i])) ++i, ++digits;
+  while (i < body.size() && IsDigit(body[i])) {
+    significant = significant || body[i] != '0';
+    if (significant) ++place;
+    ++i, ++digits;
+  }
   if (i < body.size() && body[i] == '.') {
     ++i;
-    while (i < body.size() && IsDigit(body[i])) ++i, ++digits;
+    while (i < body.size() && IsDigit(body[i])) {
+      if (!significant && body[i] == '0') --place;
+      significant = significant || body[i] != '0';
+      ++i, ++digits;
+    }
   }
   if (digits == 0) return std::nullopt;
+  long long exponent = 0;
   if (i < body.size() && (body[i] == 'e' || body[i] == 'E')) {
     ++i;
+    const bool negativeExponent = i < body.size() && body[i] == '-';
     if (i < body.size() && (body[i] == '+' || body[i] == '-')) ++i;
     std::size_t exponentDigits = 0;
-    while (i < body.size() && IsDigit(body[i])) ++i, ++exponentDigits;
+    while (i < body.size() && IsDigit(body[i])) {
+      exponent = std::min(exponent * 10 + (body[i] - '0'), kExponentCap);
+      ++i, ++exponentDigits;
+    }
     if (exponentDigits == 0) return std::nullopt;
+    if (negativeExponent) exponent = -exponent;
   }
   if (i != body.size()) return std::nullopt;
-  const double value = std::strtod(body.c_str(), nullptr);
-  if (!std::isfinite(value)) return std::nullopt;
-  return value;
+  double value = 0;
+  const char* last = body.data() + body.size();
+  const auto [stop, error] = std::from_chars(body.data() + unsignedBegin, last, value);
+  if (error == std::errc::result_out_of_range) {
+    // Too large is not numeric; too small is zero, as the C library's reader gives it.
+    if (place + exponent > 0) return std::nullopt;
+    value = 0;
+  } else if (error != std::errc() || stop != last || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return negative ? -value : value;
 }
 
 double RoundHalfEven(double value) {

@@ -17,7 +17,11 @@ std::filesystem::path SettingsFile(const RuntimeState& state);
 std::filesystem::path DirListFile(const RuntimeState& state);
 // The folder "styles" that holds one ".dll" file per chat style.
 std::filesystem::path StylesFolder(const RuntimeState& state);
-// The file of one chat style: the styles folder, the name and ".dll".
+// The file of one chat style, found as Windows finds it: the styles folder, the name and
+// ".dll" when that file exists; otherwise the first file of the folder's listing whose name
+// matches without regard to case (ASCII and Windows-1252 letters); otherwise the exact name,
+// for a file yet to be made. So a style is never written into a second file whose name
+// differs from an existing one's only in case.
 std::filesystem::path StyleFile(const RuntimeState& state, const std::string& styleName);
 
 }  // namespace spindeck

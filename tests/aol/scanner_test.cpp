@@ -19,35 +19,54 @@ using Lines = std::vector<std::pair<std::string, std::string>>;
 
 class ScannerTest : public ::testing::Test {
  protected:
+  struct ChatRoom {
+    win32::HWND window = 0;
+    win32::HWND transcript = 0;
+  };
+
   void SetUp() override {
     desktop.Welcome("Me");
-    room = desktop.Room("lobby");
-    transcript = desktop.tree.FindChild(room, 0, "RICHCNTLREADONLY", nullptr);
-    desktop.tree.SetProc(transcript, [this](win32::HWND, const win32::Message& m,
-                                            win32::MessageResult& r) { return Answer(m, r); });
-    // The input box says the line in the room, as the client does on Enter.
-    const auto input = desktop.tree.FindChild(room, 0, "RICHCNTL", nullptr);
-    desktop.tree.SetProc(input,
-                         [this](win32::HWND self, const win32::Message& m, win32::MessageResult&) {
-                           if (m.msg != win32::WM_CHAR || m.wParam != 13) return false;
-                           Say("Me", platform::RenderHtml(desktop.tree.Caption(self)));
-                           return true;
-                         });
+    lobby = Open("lobby");
     desktop.Serve();
     ConnectChatClient(state);
     state.scan->setLineHandler(
         [this](const std::string& s, const std::string& t) { seen.emplace_back(s, t); });
   }
 
-  void Say(const std::string& sender, const std::string& text) {
+  // A room on top whose transcript holds the lines said in it.
+  ChatRoom Open(const std::string& name) {
     std::lock_guard guard(desktop.tree.lock());
-    lines.push_back(sender + ":\t" + text);
-    if (lines.size() > 500) lines.erase(lines.begin());
+    ChatRoom room;
+    room.window = desktop.Room(name);
+    room.transcript = desktop.tree.FindChild(room.window, 0, "RICHCNTLREADONLY", nullptr);
+    desktop.tree.SetProc(room.transcript,
+                         [this](win32::HWND self, const win32::Message& m,
+                                win32::MessageResult& r) { return Answer(lines[self], m, r); });
+    // The input box says the line in the room, as the client does on Enter.
+    const auto input = desktop.tree.FindChild(room.window, 0, "RICHCNTL", nullptr);
+    desktop.tree.SetProc(
+        input, [this, room](win32::HWND self, const win32::Message& m, win32::MessageResult&) {
+          if (m.msg != win32::WM_CHAR || m.wParam != 13) return false;
+          SayIn(room, "Me", platform::RenderHtml(desktop.tree.Caption(self)));
+          return true;
+        });
+    return room;
   }
 
-  bool Answer(const win32::Message& m, win32::MessageResult& r) {
+  void BringToTop(const ChatRoom& room) { desktop.tree.BringToTop(room.window); }
+
+  void SayIn(const ChatRoom& room, const std::string& sender, const std::string& text) {
+    std::lock_guard guard(desktop.tree.lock());
+    auto& shown = lines[room.transcript];
+    shown.push_back(sender + ":\t" + text);
+    if (shown.size() > 500) shown.erase(shown.begin());
+  }
+  void Say(const std::string& sender, const std::string& text) { SayIn(lobby, sender, text); }
+
+  static bool Answer(const std::vector<std::string>& shown, const win32::Message& m,
+                     win32::MessageResult& r) {
     std::string all;
-    for (std::size_t i = 0; i < lines.size(); ++i) all += (i ? "\r\n" : "") + lines[i];
+    for (std::size_t i = 0; i < shown.size(); ++i) all += (i ? "\r\n" : "") + shown[i];
     switch (m.msg) {
       case win32::WM_GETTEXTLENGTH:
         r.result = static_cast<win32::LRESULT>(all.size());
@@ -56,10 +75,10 @@ class ScannerTest : public ::testing::Test {
         r.text = all;
         return true;
       case win32::EM_GETLINECOUNT:
-        r.result = std::max<win32::LRESULT>(1, static_cast<win32::LRESULT>(lines.size()));
+        r.result = std::max<win32::LRESULT>(1, static_cast<win32::LRESULT>(shown.size()));
         return true;
       case win32::EM_GETLINE:
-        if (m.wParam < lines.size()) r.text = lines[m.wParam];
+        if (m.wParam < shown.size()) r.text = shown[m.wParam];
         r.result = static_cast<win32::LRESULT>(r.text.size());
         return true;
       default:
@@ -77,8 +96,8 @@ class ScannerTest : public ::testing::Test {
   }
 
   testing::TestDesktop desktop;
-  win32::HWND room = 0, transcript = 0;
-  std::vector<std::string> lines;
+  ChatRoom lobby;
+  std::map<win32::HWND, std::vector<std::string>> lines;  // each transcript's lines
   RuntimeState state;
   Lines seen;
 };
@@ -104,6 +123,63 @@ TEST_F(ScannerTest, ReportsEachNewLineOnceAcrossTheTrim) {
   clock.start();
   while (clock.elapsed() < 200) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   EXPECT_EQ(seen.size(), 5u);
+}
+
+// Polls run only inside WaitFor and where a test calls poll(): each step below is seen at once.
+TEST_F(ScannerTest, ARoomReportsOnlyTheLinesThatCameAfterTheScannerFirstSawIt) {
+  state.scan->start();
+  const ChatRoom jams = Open("jams");
+  SayIn(jams, "Me", "del");
+  SayIn(jams, "Me", "end");
+  state.scan->poll();  // first seen: taken as read
+  SayIn(jams, "Me", "one");
+  WaitFor(1);
+  // Back in the lobby, while jams talks behind it; then jams comes back on top.
+  BringToTop(lobby);
+  state.scan->poll();
+  SayIn(jams, "Bob", "behind");
+  Say("Ann", "in the lobby");
+  WaitFor(2);
+  BringToTop(jams);
+  WaitFor(3);
+  EXPECT_EQ(seen, (Lines{{"Me", "one"}, {"Ann", "in the lobby"}, {"Bob", "behind"}}));
+  // What either room got while the scanner was stopped is never reported.
+  state.scan->stop();
+  SayIn(jams, "Me", "while stopped");
+  BringToTop(lobby);
+  Say("Me", "while stopped too");
+  state.scan->start();
+  BringToTop(jams);
+  state.scan->poll();
+  SayIn(jams, "Me", "after the start");
+  WaitFor(4);
+  EXPECT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen.back(), (std::pair<std::string, std::string>{"Me", "after the start"}));
+}
+
+TEST_F(ScannerTest, ARoomThatLostItsPlaceBehindTheTopStartsAfresh) {
+  state.scan->start();
+  const ChatRoom jams = Open("jams");
+  state.scan->poll();
+  SayIn(jams, "Bob", "read");
+  WaitFor(1);
+  BringToTop(lobby);
+  state.scan->poll();
+  // More lines than the transcript holds: the last one read is gone.
+  for (int i = 0; i < 501; ++i) SayIn(jams, "Me", "end");
+  BringToTop(jams);
+  state.scan->poll();
+  SayIn(jams, "Bob", "fresh");
+  WaitFor(2);
+  EXPECT_EQ(seen, (Lines{{"Bob", "read"}, {"Bob", "fresh"}}));
+  // The room on top whose transcript is cleared between two polls: all it shows is new.
+  {
+    std::lock_guard guard(desktop.tree.lock());
+    lines[jams.transcript].clear();
+  }
+  SayIn(jams, "Bob", "after the clear");
+  WaitFor(3);
+  EXPECT_EQ(seen.back(), (std::pair<std::string, std::string>{"Bob", "after the clear"}));
 }
 
 TEST_F(ScannerTest, AQuietRoomIsReadLessOftenUntilItTalksAgain) {

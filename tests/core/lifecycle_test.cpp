@@ -32,6 +32,19 @@ TEST_F(LifecycleTest, LinesHeardWhileStartingAreDispatchedOnlyAfterTheFirstGreet
   EXPECT_TRUE(state.heldChatLines.empty());
 }
 
+TEST_F(LifecycleTest, ALineThatComesWhileHeldLinesWaitFollowsThem) {
+  ChatLineArrived(state, {"DjSam", "eliteoff"});
+  ChatLineArrived(state, {"DjSam", "dj?"});
+  // Reported by a call that was already queued when start-up let the held lines go.
+  QTimer::singleShot(0, [this] { ChatLineArrived(state, {"DjSam", "dj Zed"}); });
+  LoadMainForm(state, window);
+  ASSERT_EQ(chat.sent.size(), 5u);
+  EXPECT_EQ(chat.sent[1], testing::PlainLine("elite text: off"));
+  EXPECT_EQ(chat.sent[2], testing::PlainLine("you are deejay <u></u>"));
+  EXPECT_EQ(chat.sent[3], testing::PlainLine("new handle set to <u>Zed</u>"));
+  EXPECT_TRUE(state.heldChatLines.empty());
+}
+
 TEST_F(LifecycleTest, AnEndRequestedWhileStartingComesAfterTheFirstLineAndOnlyOnce) {
   // A directory list makes start-up turn the event loop while it reads the list.
   writeDirs(path("music").string() + "\r\n");

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "src/core/load_counter.h"
 #include "src/music/play_modes.h"
+#include "tests/support/comma_locale.h"
 
 namespace spindeck {
 namespace {
@@ -18,6 +20,21 @@ TEST(NumericValue, TakesWhatTheNumberParserTakes) {
        {"", " ", "abc", "5a", "1 2", "-", ".", "1e", "inf", "nan", "0x10", "1e999", "--1"}) {
     EXPECT_FALSE(NumericValue(text)) << text;
   }
+  // Too small for a double is zero; too large is not numeric, however it is written.
+  EXPECT_EQ(NumericValue("-0.001e-999"), 0);
+  EXPECT_FALSE(NumericValue("1" + std::string(400, '0') + "e-5"));
+}
+
+using NumbersUnderCommaLocale = testing::CommaLocaleTest;
+
+TEST_F(NumbersUnderCommaLocale, ReadAndWriteAsEverywhere) {
+  EXPECT_EQ(NumericValue("11.5"), 11.5);
+  EXPECT_EQ(NumericValue(" 0.5 "), 0.5);
+  EXPECT_EQ(NumericValue("-2.5e1"), -25);
+  EXPECT_FALSE(NumericValue("2,5"));
+  // No grouping marks either ("1.999" for the count of starts).
+  EXPECT_EQ(NextLoadCount("1999"), "2000");
+  EXPECT_EQ(MinutesSeconds(7507.4), "125:07");
 }
 
 TEST(NumberText, RoundingEchoAndCounts) {

@@ -2,6 +2,7 @@
 #include "src/settings/chat_styles.h"
 
 #include <filesystem>
+#include <iterator>
 #include <map>
 
 #include "src/output/styled_message.h"
@@ -71,6 +72,32 @@ TEST_F(ChatStylesTest, StyleLoadsAValidStyleAndRefusesTheRest) {
   expectStyled("style \"x\"", "style changed to: <u>\"x\"</u>");
   EXPECT_EQ(state.lblstyle, "x");
   EXPECT_EQ(state.lblfascii, "fascii2");
+}
+
+TEST_F(ChatStylesTest, StyleFilesAreFoundWithoutRegardToCase) {
+  putStyle("Neon", "Upper");
+  putStyle("neon", "Lower");
+  // On disk the name is UTF-8 ("n\xE9on"); the section inside is program text.
+  put(path("styles/n\xC3\xA9on.dll"), "[n\xE9on]\r\nfascii=accented\r\n");
+  put(path("styles/\xCE\xA9.dll"), "[?]\r\nfascii=omega\r\n");
+
+  // The exact name first, then the first name in the listing's order that matches.
+  say("style neon");
+  EXPECT_EQ(state.lblfascii, "fasciiLower");
+  expectStyled("style NEON", "style changed to: <u>NEON</u>");
+  EXPECT_EQ(state.lblfascii, "fasciiUpper");
+  expectStyled("style N\xC9ON", "style changed to: <u>N\xC9ON</u>");
+  EXPECT_EQ(state.lblfascii, "accented");
+  expectStyled("style ?", "<u>?</u> isnt a valid style");
+
+  // Saving and single-field changes write into the file that is there, never a second one.
+  state.lblhandle = "DJ";
+  expectStyled("sstyle N\xC9on", "style saved as <u>N\xC9on</u>");
+  EXPECT_EQ(ReadIni("n\xE9on", "author", path("styles/n\xC3\xA9on.dll")), "DJ");
+  putStyle("Default", "0");
+  expectStyled("fa >>", "new front ascii set");
+  EXPECT_EQ(styleKey("Default", "fascii"), ">>");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path("styles")), {}), 5);
 }
 
 TEST_F(ChatStylesTest, SingleFieldCommandsChangeOnlyTheirKeyOfDefault) {

@@ -88,11 +88,12 @@ TEST_F(ProfileTest, WriteKeepsEveryOtherLine) {
   const std::string tail = "style=neon\n\n[other]\r\nloads=7\r\n";
   put(file, head + "loads=1\n" + tail);
   EXPECT_TRUE(WritePrivateProfileStringA("SPIN.deck", "LOADS", "2", file.c_str()));
-  EXPECT_EQ(get(file), head + "LOADS=2\r\n" + tail);
+  EXPECT_EQ(get(file), head + "LOADS=2\n" + tail);
 
-  // A new key goes after the section's last line, before the blank line that ends it.
+  // A new key goes after the section's last line, before the blank line that ends it, and
+  // ends as the file's lines do.
   EXPECT_TRUE(WritePrivateProfileStringA("spin.deck", "NEW", " x ", file.c_str()));
-  EXPECT_EQ(get(file), head + "LOADS=2\r\nstyle=neon\nNEW= x \r\n\n[other]\r\nloads=7\r\n");
+  EXPECT_EQ(get(file), head + "LOADS=2\nstyle=neon\nNEW= x \n\n[other]\r\nloads=7\r\n");
   EXPECT_EQ(read(file, "other", "loads"), "7");
   EXPECT_EQ(read(file, "spin.deck", "new"), "x");
 }
@@ -105,6 +106,22 @@ TEST_F(ProfileTest, WriteAfterLastLineWithoutLineEnd) {
   put(file, "[a]");
   EXPECT_TRUE(WritePrivateProfileStringA("b", "K", "3", file.c_str()));
   EXPECT_EQ(get(file), "[a]\r\n[b]\r\nK=3\r\n");
+}
+
+TEST_F(ProfileTest, LinesEndingInLoneCarriageReturns) {
+  const fs::path file = path("config.dll");
+  put(file, "[spin.deck]\rid=bob\rloads=4\r\r[default]\rfascii=x");
+  EXPECT_EQ(read(file, "spin.deck", "loads"), "4");
+  EXPECT_EQ(read(file, "default", "fascii"), "x");
+  EXPECT_TRUE(WritePrivateProfileStringA("spin.deck", "LOADS", "5", file.c_str()));
+  EXPECT_TRUE(WritePrivateProfileStringA("spin.deck", "NEW", "1", file.c_str()));
+  EXPECT_TRUE(WritePrivateProfileStringA("default", "FASCII", "y", file.c_str()));
+  EXPECT_EQ(get(file), "[spin.deck]\rid=bob\rLOADS=5\rNEW=1\r\r[default]\rFASCII=y\r");
+  // Mixed line ends: each line end is one, whatever its kind, and each line keeps its own.
+  put(file, "[a]\r\nk=1\n\rj=2\r[b]\nk=3");
+  EXPECT_EQ(read(file, "a", "j"), "2");
+  EXPECT_TRUE(WritePrivateProfileStringA("a", "K", "0", file.c_str()));
+  EXPECT_EQ(get(file), "[a]\r\nK=0\n\rj=2\r[b]\nk=3");
 }
 
 TEST_F(ProfileTest, WriteKeepsLinesAndNamesWhole) {
@@ -148,7 +165,7 @@ TEST_F(ProfileTest, FailedWriteChangesNothing) {
 TEST(ProfileText, InMemoryEditsReadBack) {
   std::string contents = "[x]\nA=1\n[y]\nA=2\n";
   contents = SetProfileValue(contents, "Y", "a", "3");
-  EXPECT_EQ(contents, "[x]\nA=1\n[y]\na=3\r\n");
+  EXPECT_EQ(contents, "[x]\nA=1\n[y]\na=3\n");
   EXPECT_EQ(FindProfileValue(contents, "x", "a"), "1");
   EXPECT_EQ(FindProfileValue(contents, "y", "A"), "3");
   EXPECT_EQ(FindProfileValue(contents, "z", "A"), std::nullopt);
