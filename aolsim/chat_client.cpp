@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "aolsim/menu_bar.h"
+#include "platform/text/letter_case.h"
 
 namespace aolsim {
 
@@ -23,8 +24,8 @@ std::string WithoutTrailingBlanks(std::string text) {
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
   if (text.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) !=
-        std::tolower(static_cast<unsigned char>(prefix[i]))) {
+    if (platform::LowerAsciiByte(static_cast<unsigned char>(text[i])) !=
+        platform::LowerAsciiByte(static_cast<unsigned char>(prefix[i]))) {
       return false;
     }
   }

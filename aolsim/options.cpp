@@ -1,6 +1,7 @@
 #include "aolsim/options.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,12 +35,14 @@ std::vector<std::string> SplitCommas(const std::string& text) {
 
 // "MIN-MAX" in seconds, decimals allowed, into milliseconds.
 bool ParsePause(const char* text, int& minMs, int& maxMs) {
-  char* end = nullptr;
-  const double low = std::strtod(text, &end);
-  if (end == text || *end != '-') return false;
-  const char* second = end + 1;
-  const double high = std::strtod(second, &end);
-  if (end == second || *end != '\0' || low < 0 || high < low || high > 86400) return false;
+  // from_chars reads "." as the decimal mark whatever the user's locale.
+  const char* const stop = text + std::strlen(text);
+  double low = 0, high = 0;
+  const auto first = std::from_chars(text, stop, low);
+  if (first.ec != std::errc() || first.ptr == stop || *first.ptr != '-') return false;
+  const auto second = std::from_chars(first.ptr + 1, stop, high);
+  if (second.ec != std::errc() || second.ptr != stop || low < 0 || high < low || high > 86400)
+    return false;
   minMs = static_cast<int>(low * 1000);
   maxMs = static_cast<int>(high * 1000);
   return true;

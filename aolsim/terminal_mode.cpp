@@ -7,6 +7,7 @@
 #include "aolsim/script_mode.h"
 #include "platform/text/cp1252.h"
 #include "platform/text/html_text.h"
+#include "platform/text/letter_case.h"
 
 namespace aolsim {
 namespace {
@@ -14,9 +15,8 @@ namespace {
 const char kReset[] = "\x1b[0m";
 const char kDefaultColour[] = "\x1b[39m";
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
+std::string Lower(const std::string& text) {
+  return platform::AsciiLower(text);
 }
 
 std::string Rgb(unsigned value) {

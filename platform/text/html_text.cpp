@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/text/cp1252.h"
+#include "platform/text/letter_case.h"
 
 namespace platform {
 namespace {
@@ -13,7 +14,9 @@ bool IsBlank(char c) {
 }
 
 bool IsAlpha(char c) {
-  return std::isalpha(static_cast<unsigned char>(c)) != 0;
+  // ASCII letters only, whatever the locale: tag names are ASCII.
+  const unsigned char lower = LowerAsciiByte(static_cast<unsigned char>(c));
+  return lower >= 'a' && lower <= 'z';
 }
 
 // A tag opens with a letter, "/", "!" or "?" right after the "<".
@@ -29,7 +32,7 @@ std::string TagName(const std::string& tag) {
   if (i < tag.size() && tag[i] == '/') ++i;
   std::string name;
   while (i < tag.size() && IsAlpha(tag[i])) {
-    name += static_cast<char>(std::tolower(static_cast<unsigned char>(tag[i])));
+    name += static_cast<char>(LowerAsciiByte(static_cast<unsigned char>(tag[i])));
     ++i;
   }
   return name;
@@ -37,7 +40,7 @@ std::string TagName(const std::string& tag) {
 
 // The value of a digit in the given base, or -1.
 int DigitValue(char c, int base) {
-  const int lower = std::tolower(static_cast<unsigned char>(c));
+  const int lower = LowerAsciiByte(static_cast<unsigned char>(c));
   int d = -1;
   if (lower >= '0' && lower <= '9') d = lower - '0';
   if (lower >= 'a' && lower <= 'f') d = lower - 'a' + 10;

@@ -4,14 +4,16 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/text/letter_case.h"
+
 namespace win32 {
 
 bool SameClass(const std::string& a, const char* b) {
   const std::size_t n = std::strlen(b);
   if (a.size() != n) return false;
   for (std::size_t i = 0; i < n; ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
+    if (platform::LowerAsciiByte(static_cast<unsigned char>(a[i])) !=
+        platform::LowerAsciiByte(static_cast<unsigned char>(b[i]))) {
       return false;
     }
   }
