@@ -105,9 +105,9 @@ TEST_F(DesktopTest, PostedMessagesAreHandledLater) {
   // The post came back while its handler is still held.
   EXPECT_FALSE(handled.IsSet());
   EXPECT_TRUE(received.Wait(kGenerous));
-  EXPECT_EQ(PostMessageA(0x1234, WM_LBUTTONUP, 0, 0), FALSE);
   release.Set();
   EXPECT_TRUE(handled.Wait(kGenerous));
+  EXPECT_EQ(PostMessageA(0x1234, WM_LBUTTONUP, 0, 0), FALSE);
 }
 
 TEST_F(DesktopTest, AHungOwnerFailsTheCallWithinTheBound) {
@@ -118,8 +118,8 @@ TEST_F(DesktopTest, AHungOwnerFailsTheCallWithinTheBound) {
   const HWND w = tree.Create(0, "Slow", "slow", [&](HWND, const Message& m, MessageResult& r) {
     if (m.msg == WM_GETTEXTLENGTH && hang) {
       received.Set();
-      // Held far past the call's bound, so a call that waited for the owner would return
-      // only after the test gives up on it.
+      // Held until the test releases it, which it does once the call has returned: a call
+      // that waited for the owner would come back only when this wait runs out.
       release.Wait(kGenerous);
       recovered.Set();
     }
@@ -130,9 +130,9 @@ TEST_F(DesktopTest, AHungOwnerFailsTheCallWithinTheBound) {
   QElapsedTimer clock;
   clock.start();
   EXPECT_EQ(SendMessageA(w, WM_GETTEXTLENGTH, 0, 0), 0);
-  // The owner got the call and still holds it: the call gave up on its own.
-  EXPECT_TRUE(received.IsSet());
+  // The owner still holds the call: the call gave up on its own.
   EXPECT_FALSE(recovered.IsSet());
+  EXPECT_TRUE(received.Wait(kGenerous));
   EXPECT_LT(clock.elapsed(), kGenerous.count() / 2);
   hang = false;
   release.Set();
