@@ -1,6 +1,7 @@
 #include "src/music/library.h"
 
 #include "src/music/display_name.h"
+#include "src/ui/state_list_widget.h"
 #include "tests/music/music_fixture.h"
 
 namespace spindeck::testing {
@@ -75,6 +76,7 @@ TEST_F(LibraryTest, LibraryCommandsArrivingTogetherNeitherDoubleNorLoseDirectori
   // "adir" handled while "ref" reads dirs.txt, then "ref" while "adir" reads it.
   writeDirs(a + "\n");
   say("ref");
+  StateListWidget shown(state.lstpl, "lstpl");
   QTimer::singleShot(0, [&] { say("adir " + b); });
   EXPECT_EQ(say("ref"), (std::vector{refreshed("02", "002"), refreshed("02", "002")}));
   QTimer::singleShot(0, [&] { say("ref"); });
@@ -82,6 +84,8 @@ TEST_F(LibraryTest, LibraryCommandsArrivingTogetherNeitherDoubleNorLoseDirectori
   EXPECT_EQ(state.lstdirs.entries(), (std::vector{a, b, c}));
   EXPECT_EQ(state.lstpl.entries(), (std::vector<std::string>{"01. one", "02. two", "03. three"}));
   EXPECT_EQ(state.lstmultidir.count(), 3);
+  ASSERT_EQ(shown.count(), 3);
+  EXPECT_EQ(shown.item(2)->text(), "03. three");
   EXPECT_EQ(get(path("dirs.txt")), a + "\r\n" + b + "\r\n" + c + "\r\n");
 }
 
