@@ -1,5 +1,7 @@
 #include "src/music/library.h"
 
+#include <vector>
+
 #include "platform/files/file_checks.h"
 #include "platform/files/list_files.h"
 #include "platform/text/cp1252.h"
@@ -24,16 +26,38 @@ std::string FolderOnDisk(const std::string& entry) {
   return {};
 }
 
-void ScanDirectories(RuntimeState& state) {
-  for (int d = 0; d < state.lstdirs.count(); ++d) {
-    const std::string folder = FolderOnDisk(state.lstdirs.entryAt(d));
+// The three lists of a library, built apart from the runtime state.
+struct Library {
+  std::vector<std::string> dirs;
+  std::vector<std::string> paths;
+  std::vector<std::string> entries;
+};
+
+// Lists the songs directly in each directory, in order. Turns no events.
+Library ListSongs(std::vector<std::string> dirs) {
+  Library library;
+  library.dirs = std::move(dirs);
+  for (const std::string& dir : library.dirs) {
+    const std::string folder = FolderOnDisk(dir);
     if (folder.empty()) continue;
     for (const std::string& name : platform::ListFiles(folder, ".mp3")) {
-      if (state.lstpl.count() >= kMaxSongs) return;
-      state.lstmultidir.append(folder + "/" + name);
-      state.lstpl.append(PlaylistEntry(state.lstpl.count() + 1, name));
+      if (library.entries.size() >= static_cast<std::size_t>(kMaxSongs)) return library;
+      library.paths.push_back(folder + "/" + name);
+      library.entries.push_back(PlaylistEntry(static_cast<int>(library.entries.size()) + 1, name));
     }
   }
+  return library;
+}
+
+// Replaces the three lists with a built library. No event turns between the first clear and
+// the last append, so no command ever sees the lists half replaced or out of step.
+void InstallLibrary(RuntimeState& state, const Library& library) {
+  state.lstdirs.clear();
+  state.lstmultidir.clear();
+  state.lstpl.clear();
+  for (const auto& dir : library.dirs) state.lstdirs.append(dir);
+  for (const auto& path : library.paths) state.lstmultidir.append(path);
+  for (const auto& entry : library.entries) state.lstpl.append(entry);
 }
 
 std::string RefreshedReply(const RuntimeState& state) {
@@ -49,16 +73,18 @@ std::string PlaylistEntry(int number, const std::string& fileName) {
 }
 
 void LibraryScan(RuntimeState& state) {
-  state.lstdirs.clear();
-  state.lstmultidir.clear();
-  state.lstpl.clear();
-  LoadList(DirListFile(state), state.lstdirs);
-  ScanDirectories(state);
+  const std::vector<std::string> dirsBefore = state.lstdirs.entries();
+  StateList loaded;
+  LoadList(DirListFile(state), loaded);
+  // Reading dirs.txt lets events run. A scan or "adir" handled meanwhile has changed lstdirs
+  // from a later reading of the file (or from the file it has just written): its directories
+  // are the newer ones, and taking them keeps a directory added meanwhile.
+  const bool changedMeanwhile = state.lstdirs.entries() != dirsBefore;
+  InstallLibrary(state, ListSongs(changedMeanwhile ? state.lstdirs.entries() : loaded.entries()));
 }
 
 void LoadLibraryAtStartup(RuntimeState& state) {
-  LoadList(DirListFile(state), state.lstdirs);
-  if (state.lstdirs.count() > 0) ScanDirectories(state);
+  LibraryScan(state);
 }
 
 std::string DirCountText(const RuntimeState& state) {

@@ -11,9 +11,10 @@ namespace spindeck {
 // The song number is a 16-bit signed count: the library stops growing at this many songs.
 constexpr int kMaxSongs = 32767;
 
-// Clears the three lists, reloads lstdirs from dirs.txt and lists every "*.mp3" file directly
-// in each directory (matched and sorted without regard to case) into lstmultidir and lstpl. A
-// directory that cannot be listed is skipped.
+// Reloads lstdirs from dirs.txt and lists every "*.mp3" file directly in each directory
+// (matched and sorted without regard to case) into lstmultidir and lstpl. A directory that
+// cannot be listed is skipped. The lists are built apart and then put in place at once, so a
+// scan handled while another reads dirs.txt cannot mix its entries with the other's.
 void LibraryScan(RuntimeState& state);
 
 // The load at start-up: lstdirs from dirs.txt, then its songs when it names any. Sends nothing.

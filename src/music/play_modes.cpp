@@ -24,13 +24,15 @@ void ShuffleNext(RuntimeState& state) {
   const int picked = PickPlayableSong(state, false);
   if (picked < 0) return;
   SwitchPositionTimerOn(state);
-  state.lblsong = DisplayName(state.lstpl.entryAt(picked));
+  const std::string name = DisplayName(state.lstpl.entryAt(picked));
+  state.lblsong = name;
   Pause(0.5);
-  Reply(state, "shuffle: <b>" + state.lblsong);
+  Reply(state, "shuffle: <b>" + name);
 }
 
 // Continue mode: the entry after the selected one. After the last entry, and on an empty
-// playlist, the playing simply stops.
+// playlist, the playing simply stops. So it does at an entry that cannot play: playstr reports
+// it, nothing plays that could end, and the cursor stays on it for a "next" past it.
 void ContinueNext(RuntimeState& state) {
   if (state.lstpl.count() == 0) return;
   if (state.lstpl.selectedIndex() == -1) state.lstpl.setSelectedIndex(0);
@@ -79,6 +81,7 @@ void SongEnd(RuntimeState& state) {
   } else if (mode == "3") {
     ContinueNext(state);
   } else if (mode == "4") {
+    // A song that can no longer play is reported once; nothing plays, so nothing repeats.
     playstr(state, EntryOfDisplayName(state.lblsong));
   }
 }

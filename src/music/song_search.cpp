@@ -7,6 +7,7 @@
 #include "src/music/display_name.h"
 #include "src/music/matching.h"
 #include "src/music/number_text.h"
+#include "src/music/transport.h"
 #include "src/output/elite_filter.h"
 #include "src/output/pause.h"
 #include "src/output/styled_message.h"
@@ -48,14 +49,42 @@ void PlayMatch(RuntimeState& state, double number) {
     return;
   }
   const int index = static_cast<int>(n);
-  state.player.Open(state.lstfound2.entryAt(index));
-  SwitchPositionTimerOn(state);
-  state.lblsong = DisplayName(state.lstfound1.entryAt(index));
+  // A match that cannot play leaves the dialogue open for another choice.
+  if (!StartSong(state, state.lstfound2.entryAt(index), state.lstfound1.entryAt(index), false)) {
+    return;
+  }
   Reply(state, "playing: <b>" + state.lblsong);
   CloseDialogue(state);
 }
 
 }  // namespace
+
+bool StartSong(RuntimeState& state, const std::string& path, const std::string& entry,
+               bool restartTimer) {
+  state.player.Open(path);
+  if (state.player.FileName().empty()) {
+    Reply(state, "error: <u>" + DisplayName(entry) + "</u> cannot be played");
+    return false;
+  }
+  if (restartTimer) {
+    RestartPositionTimer(state);
+  } else {
+    SwitchPositionTimerOn(state);
+  }
+  state.lblsong = DisplayName(entry);
+  return true;
+}
+
+int OpenRandomPlayable(RuntimeState& state, const StateList& paths, bool stopFirst) {
+  for (int tries = 0; tries < kMaxPickTries; ++tries) {
+    const int k = RandomNumber(state, paths.count()) - 1;
+    if (stopFirst) state.player.Stop();
+    state.player.Open(paths.entryAt(k));
+    if (!state.player.FileName().empty()) return k;
+  }
+  Reply(state, "error: no playable files");
+  return -1;
+}
 
 void SwitchPositionTimerOn(RuntimeState& state) {
   if (!state.tmrmp3.isActive()) state.tmrmp3.start();
@@ -70,12 +99,13 @@ void playstr(RuntimeState& state, const std::string& text) {
   FindMatches(state, text);
   const int count = state.lstfound1.count();
   if (count == 1) {
+    // The match is kept: a search handled in the pause refills the match lists.
+    const std::string entry = state.lstfound1.entryAt(0);
+    const std::string path = state.lstfound2.entryAt(0);
     Pause(0.5);
-    state.player.Open(state.lstfound2.entryAt(0));
-    RestartPositionTimer(state);
-    state.lblsong = DisplayName(state.lstfound1.entryAt(0));
+    if (!StartSong(state, path, entry, true)) return;
     Pause(0.5);
-    Reply(state, "playing: <b>" + state.lblsong);
+    Reply(state, "playing: <b>" + DisplayName(entry));
   } else if (count == 0) {
     Reply(state, NoMatchReply(text));
   } else {
@@ -97,12 +127,13 @@ void strrand(RuntimeState& state, const std::string& text, bool tf) {
     if (tf) state.lblplaymode = "0";
     return;
   }
-  const int r = RandomNumber(state, count) - 1;
-  state.player.Open(state.lstfound2.entryAt(r));
+  const int r = OpenRandomPlayable(state, state.lstfound2, false);
+  if (r < 0) return;
   SwitchPositionTimerOn(state);
-  state.lblsong = DisplayName(state.lstfound1.entryAt(r));
+  const std::string name = DisplayName(state.lstfound1.entryAt(r));
+  state.lblsong = name;
   Pause(0.5);
-  Reply(state, (tf ? "shuffle: <b>" : "random: <b>") + state.lblsong);
+  Reply(state, (tf ? "shuffle: <b>" : "random: <b>") + name);
 }
 
 bool SelectionDialogueOpen(const RuntimeState& state) {

@@ -21,6 +21,18 @@ void SelectionDialogueLine(RuntimeState& state, const std::string& sender, const
 // Whether the selection dialogue is open.
 bool SelectionDialogueOpen(const RuntimeState& state);
 
+// Opens the song at `path`, whose playlist entry is `entry`. When the player takes it, the
+// position timer is switched on (restarted when `restartTimer`), lblsong names the song and the
+// result is true. A file that cannot be played is told in the chat ("error: <u>" + display name
+// + "</u> cannot be played"); lblsong and the timer stay as they were and the result is false.
+bool StartSong(RuntimeState& state, const std::string& path, const std::string& entry,
+               bool restartTimer);
+
+// Opens random entries of `paths` until the player takes one, at most kMaxPickTries times
+// (stopping the player before each when `stopFirst`). Gives the position opened, or -1 after
+// replying "error: no playable files".
+int OpenRandomPlayable(RuntimeState& state, const StateList& paths, bool stopFirst);
+
 // The position timer, switched on (left running when it runs) and restarted (off, then on).
 void SwitchPositionTimerOn(RuntimeState& state);
 void RestartPositionTimer(RuntimeState& state);

@@ -82,14 +82,7 @@ void WalkPlaylist(RuntimeState& state, const std::string& argument, int sign) {
 }  // namespace
 
 int PickPlayableSong(RuntimeState& state, bool stopFirst) {
-  for (int tries = 0; tries < kMaxPickTries; ++tries) {
-    const int k = RandomNumber(state, state.lstpl.count());
-    if (stopFirst) state.player.Stop();
-    state.player.Open(state.lstmultidir.entryAt(k - 1));
-    if (!state.player.FileName().empty()) return k - 1;
-  }
-  Reply(state, "error: no playable files");
-  return -1;
+  return OpenRandomPlayable(state, state.lstmultidir, stopFirst);
 }
 
 void PlayCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {
@@ -110,11 +103,15 @@ void PlayCommand(RuntimeState& state, const std::string& argument, const ReplyFr
   const int i = static_cast<int>(RoundHalfEven(*n - 1));
   state.player.Stop();
   Pause(0.5);
-  state.player.Open(state.lstmultidir.entryAt(i));
-  SwitchPositionTimerOn(state);
-  state.lblsong = DisplayName(state.lstpl.entryAt(i));
+  // A library scan handled in the pause may have left fewer songs.
+  if (i >= state.lstpl.count()) {
+    Reply(state, kNoSuchFile);
+    return;
+  }
+  const std::string entry = state.lstpl.entryAt(i);
+  if (!StartSong(state, state.lstmultidir.entryAt(i), entry, false)) return;
   Pause(0.5);
-  Reply(state, "playing: <b>" + state.lblsong);
+  Reply(state, "playing: <b>" + DisplayName(entry));
 }
 
 void RandomCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {
@@ -129,9 +126,10 @@ void RandomCommand(RuntimeState& state, const std::string& argument, const Reply
   const int k = PickPlayableSong(state, true);
   if (k < 0) return;
   SwitchPositionTimerOn(state);
-  state.lblsong = DisplayName(state.lstpl.entryAt(k));
+  const std::string name = DisplayName(state.lstpl.entryAt(k));
+  state.lblsong = name;
   Pause(0.5);
-  Reply(state, "random: <b>" + state.lblsong);
+  Reply(state, "random: <b>" + name);
 }
 
 void PosCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f) {

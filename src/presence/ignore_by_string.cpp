@@ -20,7 +20,7 @@ constexpr char kUnignoreText[] = "ok asshole you can talk.";
 
 }  // namespace
 
-void xByString(RuntimeState& state, const std::string& name, bool x) {
+void xByString(RuntimeState& state, const std::string& name, bool x, const ReplyFragments& f) {
   state.lstfound.clear();
   state.lstsn.clear();
   ListRoomMembers(state.lstsn, false);
@@ -39,7 +39,6 @@ void xByString(RuntimeState& state, const std::string& name, bool x) {
   const std::string target = state.lstfound.entryAt(0);
   ToggleIgnore(target, x);
   Pause(1.0);
-  const ReplyFragments f = BuildReplyFragments(state);
   const std::string named = EliteText(state, "<u>" + LowerText(target) + "</u>");
   if (x) {
     SendStyled(state, named + f.middleSeparator + kTaunts[RandomNumber(state, 5) - 1]);
@@ -48,12 +47,12 @@ void xByString(RuntimeState& state, const std::string& name, bool x) {
   }
 }
 
-void XCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {
-  if (!argument.empty()) xByString(state, argument, true);
+void XCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f) {
+  if (!argument.empty()) xByString(state, argument, true, f);
 }
 
-void UnxCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {
-  if (!argument.empty()) xByString(state, argument, false);
+void UnxCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f) {
+  if (!argument.empty()) xByString(state, argument, false, f);
 }
 
 }  // namespace spindeck

@@ -9,8 +9,9 @@ namespace spindeck {
 
 // Looks the piece up among the room's chatters (the user left out); when exactly one name
 // holds it, works that chatter's ignore box in the chat client and says so in the room.
-// `x` true ignores, false un-ignores.
-void xByString(RuntimeState& state, const std::string& name, bool x);
+// `x` true ignores, false un-ignores. The reply joins the style fragments `f` that the line
+// was handed with, whatever style a line handled in the pause may have chosen since.
+void xByString(RuntimeState& state, const std::string& name, bool x, const ReplyFragments& f);
 
 void XCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);
 void UnxCommand(RuntimeState& state, const std::string& argument, const ReplyFragments& f);

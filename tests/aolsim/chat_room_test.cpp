@@ -2,9 +2,13 @@
 // scanner reads it, the Welcome window and the order of the windows.
 #include <gtest/gtest.h>
 
-#include "aolsim_process.h"
+#include "tests/support/aolsim_process.h"
+#include "tests/support/aolsim_windows.h"
 
 namespace aolsim_test {
+
+using namespace spindeck::testing;
+
 namespace {
 
 using namespace win32;

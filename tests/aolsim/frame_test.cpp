@@ -3,9 +3,13 @@
 
 #include <cctype>
 
-#include "aolsim_process.h"
+#include "tests/support/aolsim_process.h"
+#include "tests/support/aolsim_windows.h"
 
 namespace aolsim_test {
+
+using namespace spindeck::testing;
+
 namespace {
 
 using namespace win32;

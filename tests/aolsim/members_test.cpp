@@ -2,12 +2,15 @@
 // windows with their ignore box.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-#include <QThread>
+#include <QDeadlineTimer>
 
-#include "aolsim_process.h"
+#include "tests/support/aolsim_process.h"
+#include "tests/support/aolsim_windows.h"
 
 namespace aolsim_test {
+
+using namespace spindeck::testing;
+
 namespace {
 
 using namespace win32;
@@ -25,15 +28,15 @@ class MembersTest : public ::testing::Test {
   }
   HWND MemberList() { return Child(RoomWindow("jams"), "_AOL_Listbox"); }
 
-  // A chatter window: an "AOL Child" with an ignore box; 0 when none opens within 2 s.
+  // A chatter window: an "AOL Child" with an ignore box; 0 when none opens in time. Looks again
+  // each time the client has turned its event loop, which a posted click needs to be handled.
   HWND WaitForChatterWindow() {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 2000) {
+    const QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
       for (HWND w : Children(MdiClient(), "AOL Child")) {
         if (Child(w, "_AOL_Checkbox") != 0) return w;
       }
-      QThread::msleep(10);
+      client.Sync();
     }
     return 0;
   }

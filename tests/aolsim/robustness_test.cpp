@@ -4,9 +4,13 @@
 
 #include <cstring>
 
-#include "aolsim_process.h"
+#include "tests/support/aolsim_process.h"
+#include "tests/support/aolsim_windows.h"
 
 namespace aolsim_test {
+
+using namespace spindeck::testing;
+
 namespace {
 
 using namespace win32;

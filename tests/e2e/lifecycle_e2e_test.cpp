@@ -72,8 +72,7 @@ TEST(LifecycleE2E, EndSaysGoodbyeWithTheSameCountAndEndsTheProgram) {
   deck.Say("end");
   EXPECT_EQ(deck.NextReply(), ProgramLine("deactivated"));
   EXPECT_EQ(deck.NextReply(), CountLine("goodbye: ", "DjSam", "deactivated", "042"));
-  for (int i = 0; i < 50 && deck.program().running(); ++i) Spin(100);
-  EXPECT_FALSE(deck.program().running());
+  EXPECT_TRUE(deck.program().WaitForExit(30000));
   EXPECT_EQ(Setting(deck.programFolder(), "id"), "DjSam");
   EXPECT_EQ(Setting(deck.programFolder(), "loads"), "42");
 }

@@ -1,11 +1,11 @@
 // The miscellaneous commands through the stand-in chat client.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "tests/e2e/jukebox.h"
+#include "tests/support/wait_for_file.h"
 
 namespace spindeck::e2e {
 namespace {
@@ -53,15 +53,10 @@ TEST(MiscE2E, CharmapStartsTheDesktopsCharacterMapAndEndEndsTheProgram) {
   Jukebox deck(env);
   ASSERT_TRUE(deck.started());
   EXPECT_EQ(deck.Ask("charmap"), Line("character map loaded"));
-  QElapsedTimer clock;
-  clock.start();
-  while (!QFile::exists(marker) && clock.elapsed() < 5000) Spin(20);
-  EXPECT_TRUE(QFile::exists(marker));
+  EXPECT_TRUE(testing::WaitForFileToExist(marker));
 
   deck.Say("end");
-  clock.restart();
-  while (deck.program().running() && clock.elapsed() < 5000) Spin(20);
-  EXPECT_FALSE(deck.program().running());
+  EXPECT_TRUE(deck.program().WaitForExit(30000));
 }
 
 }  // namespace

@@ -5,41 +5,20 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "tests/support/aolsim_process.h"
 
 namespace spindeck::e2e {
 
 // One event line of the chat client, split at its tabs (UTF-8, as printed).
-using Event = std::vector<std::string>;
+using Event = testing::AolsimEvent;
 
-class AolSim {
+// The chat client on the given desktop socket.
+class AolSim : public testing::AolsimProcess {
  public:
-  // Starts `aolsim --script` on the desktop socket and waits for "ready".
-  explicit AolSim(const QString& desktop);
-  ~AolSim();
-
-  bool ready() const { return ready_; }
-  // Sends one script command; fields are joined with tabs (UTF-8).
-  void Command(const std::vector<std::string>& fields);
-  // Waits until an event satisfies the test, handling the event loop meanwhile.
-  bool WaitFor(const std::function<bool(const Event&)>& test, int timeoutMs = 5000);
-  // Waits for a "line" event in any room from the sender, and returns its text.
-  std::string WaitForLine(const std::string& sender, int timeoutMs = 5000);
-  // Every event so far.
-  const std::vector<Event>& events() const { return events_; }
-  qint64 pid() const { return process_.processId(); }
-  void Kill();
-
- private:
-  void ReadEvents();
-
-  QProcess process_;
-  std::string pending_;
-  std::vector<Event> events_;
-  std::size_t consumed_ = 0;
-  bool ready_ = false;
+  explicit AolSim(const QString& desktop) : AolsimProcess({}, desktop) {}
 };
 
 // The program, run from a copy in a temporary program folder. It plays into the null output
@@ -50,9 +29,13 @@ class Spindeck {
   explicit Spindeck(const QString& desktop, const QString& programFolder,
                     const QProcessEnvironment& extra = {});
   ~Spindeck();
+  Spindeck(const Spindeck&) = delete;
+  Spindeck& operator=(const Spindeck&) = delete;
   bool running() const { return process_.state() == QProcess::Running; }
   QString output() { return QString::fromUtf8(process_.readAllStandardError()); }
   qint64 pid() const { return process_.processId(); }
+  // Waits for the program to end by itself; false when it still runs after the time.
+  bool WaitForExit(int timeoutMs);
   void Terminate();
 
  private:
@@ -65,7 +48,7 @@ struct TestDesktop {
   QString path() const { return dir.path() + "/desktop/socket"; }
 };
 
-// Runs the event loop for a while.
+// Runs the event loop for a while: for checks that something does not happen in that time.
 void Spin(int ms);
 
 }  // namespace spindeck::e2e

@@ -1,6 +1,7 @@
 #include "src/music/library.h"
 
 #include "src/music/display_name.h"
+#include "src/ui/state_list_widget.h"
 #include "tests/music/music_fixture.h"
 
 namespace spindeck::testing {
@@ -63,6 +64,29 @@ TEST_F(LibraryTest, AdirChecksTheDirectoryBeforeChangingAnything) {
   EXPECT_EQ(say("adir " + a), replies({"<b>02</b> dirs refeshed! <b>004</b> files"}));
   EXPECT_EQ(state.lstpl.entryAt(3), "04. two");
   EXPECT_EQ(get(path("dirs.txt")), a + "\r\n" + a + "\r\n");
+}
+
+TEST_F(LibraryTest, LibraryCommandsArrivingTogetherNeitherDoubleNorLoseDirectories) {
+  const auto a = folderWith("a", {"one.mp3"});
+  const auto b = folderWith("b", {"two.mp3"});
+  const auto c = folderWith("c", {"three.mp3"});
+  const auto refreshed = [&](const char* dirs, const char* files) {
+    return PlainLine("<b>" + std::string(dirs) + "</b> dirs refeshed! <b>" + files + "</b> files");
+  };
+  // "adir" handled while "ref" reads dirs.txt, then "ref" while "adir" reads it.
+  writeDirs(a + "\n");
+  say("ref");
+  StateListWidget shown(state.lstpl, "lstpl");
+  QTimer::singleShot(0, [&] { say("adir " + b); });
+  EXPECT_EQ(say("ref"), (std::vector{refreshed("02", "002"), refreshed("02", "002")}));
+  QTimer::singleShot(0, [&] { say("ref"); });
+  EXPECT_EQ(say("adir " + c), (std::vector{refreshed("03", "003"), refreshed("03", "003")}));
+  EXPECT_EQ(state.lstdirs.entries(), (std::vector{a, b, c}));
+  EXPECT_EQ(state.lstpl.entries(), (std::vector<std::string>{"01. one", "02. two", "03. three"}));
+  EXPECT_EQ(state.lstmultidir.count(), 3);
+  ASSERT_EQ(shown.count(), 3);
+  EXPECT_EQ(shown.item(2)->text(), "03. three");
+  EXPECT_EQ(get(path("dirs.txt")), a + "\r\n" + b + "\r\n" + c + "\r\n");
 }
 
 TEST_F(LibraryTest, FileNamesBecomeWindows1252Entries) {

@@ -79,8 +79,8 @@ TEST_F(PlaybackTest, DeleteRemovesTheOpenFileOnlyOnce) {
   EXPECT_EQ(say("del"), replies({"file deleted sucessfully!"}));
   EXPECT_FALSE(std::filesystem::exists(path("m/two.mp3")));
   EXPECT_EQ(say("del"), replies({"error: file could not be deleted"}));
-  // The entry stays until the next scan; playing it opens nothing.
-  EXPECT_EQ(say("p 2"), replies({"playing: <b>02</b>. two"}));
+  // The entry stays until the next scan; playing it opens nothing and says so.
+  EXPECT_EQ(say("p 2"), replies({"error: <u>02</b>. two</u> cannot be played"}));
   EXPECT_EQ(state.player.FileName(), "");
   EXPECT_EQ(say("del"), replies({"error: no mp3 loaded"}));
 }

@@ -5,6 +5,7 @@
 #include "src/music/play_modes.h"
 #include "src/music/song_search.h"
 #include "tests/music/music_fixture.h"
+#include "tests/music/silent_song.h"
 
 namespace spindeck::testing {
 namespace {
@@ -12,7 +13,11 @@ namespace {
 class SearchTest : public MusicTest {
  protected:
   void SetUp() override {
-    writeDirs(folderWith("m", {"x.mp3", "Rock.mp3", "y.mp3", "007 theme.mp3"}));
+    const auto folder = folderWith("m", {});
+    for (const char* f : {"x.mp3", "Rock.mp3", "y.mp3", "007 theme.mp3"}) {
+      put(path("m") / f, SilentMp3(3));
+    }
+    writeDirs(folder);
     say("ref");
     // An extra entry to show that numbers match like names.
     state.lstpl.append("107. y");
@@ -55,6 +60,13 @@ TEST_F(SearchTest, PlaystrPlaysOneReportsNoneOrOpensTheDialogue) {
   EXPECT_TRUE(SelectionDialogueOpen(state));
 }
 
+TEST_F(SearchTest, PlaystrPlaysTheMatchItFoundWhateverASearchInItsPauseFinds) {
+  QTimer::singleShot(0, [&] { playstr(state, "zzz"); });
+  playstr(state, "rock");
+  EXPECT_EQ(chat.sent, replies({"no matches found for <u>zzz</u>", "playing: <b>02</b>. rock"}));
+  EXPECT_EQ(state.player.FileName(), path("m/Rock.mp3").string());
+}
+
 TEST_F(SearchTest, DialogueTakesOnlyTheUsersWordsAndKeepsPlayInRange) {
   playstr(state, "y");
   EXPECT_TRUE(dialogue("Other", "cancel").empty());
@@ -71,6 +83,11 @@ TEST_F(SearchTest, DialogueTakesOnlyTheUsersWordsAndKeepsPlayInRange) {
   EXPECT_EQ(dialogue("DjSam", "Play 1.5"), replies({"playing: <b>04</b>. y"}));
   EXPECT_FALSE(SelectionDialogueOpen(state));
   EXPECT_TRUE(state.tmrmp3.isActive());
+  // A match that cannot play is reported, and the dialogue stays open for another choice.
+  playstr(state, "y");
+  EXPECT_EQ(dialogue("DjSam", "play 2"), replies({"error: <u>107</b>. y</u> cannot be played"}));
+  EXPECT_EQ(state.lblsong, "04</b>. y");
+  EXPECT_TRUE(SelectionDialogueOpen(state));
   playstr(state, "y");
   EXPECT_EQ(dialogue("DjSam", "cancel"), replies({"user cancelled action"}));
   EXPECT_FALSE(SelectionDialogueOpen(state));

@@ -1,23 +1,29 @@
 #include "src/music/transport.h"
 
+#include "src/music/play_modes.h"
 #include "src/music/song_search.h"
 #include "tests/music/music_fixture.h"
+#include "tests/music/silent_song.h"
 
 namespace spindeck::testing {
 namespace {
 
-// Twelve songs whose files the player cannot open: the commands' replies and the state they
-// leave can be checked without playing anything.
+// Twelve silent songs; the ninth, 09. songj, is text that the player cannot open.
 class TransportTest : public MusicTest {
  protected:
   void SetUp() override {
     std::vector<std::string> files;
     for (int i = 1; i <= 12; ++i) files.push_back("song" + std::string(1, char('a' + i)) + ".mp3");
     files[6] = "songh mr. blue.mp3";
-    writeDirs(folderWith("m", files));
+    const auto folder = folderWith("m", {});
+    for (const auto& f : files) put(path("m") / f, SilentMp3(3));
+    put(path("m/songj.mp3"), "not music");
+    writeDirs(folder);
     say("ref");
     chat.sent.clear();
   }
+  const std::vector<std::string> cannotPlay =
+      replies({"error: <u>09</b>. songj</u> cannot be played"});
 };
 
 TEST_F(TransportTest, EmptyPlaylistAndMissingArguments) {
@@ -85,13 +91,66 @@ TEST_F(TransportTest, SkipsAndPauseNeedASong) {
   EXPECT_EQ(say("pos"), replies({"error: no song playing"}));
   EXPECT_EQ(say("rst"), replies({"error: no song playing"}));
   EXPECT_EQ(say("del"), replies({"error: no mp3 loaded"}));
-  // With a song named but none open, pause finds the player stopped and says nothing.
   say("p 1");
-  EXPECT_TRUE(say("pause").empty());
   EXPECT_EQ(say("rw 1"), replies({"error: current position less than seconds skipped"}));
-  EXPECT_EQ(say("ff 1"), replies({"error: seconds skipped is greater than song length"}));
+  EXPECT_EQ(say("ff 10"), replies({"error: seconds skipped is greater than song length"}));
   EXPECT_EQ(say("stop"), replies({"song stopped playing"}));
+  // A stopped song is still named, but pause finds the player stopped and says nothing.
+  EXPECT_TRUE(say("pause").empty());
   EXPECT_EQ(state.lblsong, "01</b>. songb");
+}
+
+TEST_F(TransportTest, AnEntryThatCannotPlayIsAnErrorWhereverItIsChosen) {
+  // Before any song: the error, and nothing that pos could claim.
+  EXPECT_EQ(say("p 9"), cannotPlay);
+  EXPECT_EQ(state.lblsong, "");
+  EXPECT_FALSE(state.tmrmp3.isActive());
+  EXPECT_EQ(say("pos"), replies({"error: no song playing"}));
+  say("p 1");
+  const auto check = [&](const std::vector<std::string>& sent, const char* how) {
+    EXPECT_EQ(sent, cannotPlay) << how;
+    EXPECT_EQ(state.lblsong, "01</b>. songb") << how;
+  };
+  check(say("p 9"), "p 9");
+  check(say("p songj"), "p songj");
+  state.lstpl.setSelectedIndex(7);
+  check(say("next"), "next");
+  state.lstpl.setSelectedIndex(9);
+  check(say("prev"), "prev");
+  chat.sent.clear();
+  PlaySelectedEntry(state);
+  check(chat.sent, "double click");
+  // Continue mode moves onto the entry, reports it once and stops there.
+  state.lblplaymode = "3";
+  state.lstpl.setSelectedIndex(7);
+  chat.sent.clear();
+  SongEnd(state);
+  check(chat.sent, "continue");
+  EXPECT_EQ(state.lstpl.selectedIndex(), 8);
+  EXPECT_EQ(state.player.PlayState(), 0);
+  // Repeat mode on a song whose file has gone since.
+  state.lblplaymode = "4";
+  say("p 1");
+  std::filesystem::remove(path("m/songb.mp3"));
+  chat.sent.clear();
+  SongEnd(state);
+  EXPECT_EQ(chat.sent, replies({"error: <u>01</b>. songb</u> cannot be played"}));
+}
+
+TEST_F(TransportTest, PlayByNumberLooksAgainAfterItsPause) {
+  // A "ref" handled in the pause leaves two songs: song 12 is gone by the time it would open.
+  const auto small = folderWith("small", {});
+  put(path("small/a.mp3"), SilentMp3(3));
+  put(path("small/b.mp3"), SilentMp3(3));
+  std::vector<std::string> refReply;
+  QTimer::singleShot(0, [&] {
+    writeDirs(small);
+    refReply = say("ref");
+  });
+  const auto sent = say("p 12");
+  EXPECT_EQ(refReply, replies({"<b>01</b> dirs refeshed! <b>002</b> files"}));
+  EXPECT_EQ(sent.back(), replies({"file does not exist"}).front());
+  EXPECT_EQ(state.lblsong, "");
 }
 
 TEST_F(TransportTest, NextAndPrevWalkTheCursorWithinThePlaylist) {
@@ -121,7 +180,10 @@ TEST_F(TransportTest, DoubleClickPlaysTheSelectedEntryOnly) {
 }
 
 TEST_F(TransportTest, RandomPicksGiveUpOnUnplayableFiles) {
+  writeDirs(folderWith("bad", {"a.mp3", "b.mp3"}));
+  say("ref");
   EXPECT_EQ(say("r"), replies({"error: no playable files"}));
+  EXPECT_EQ(say("r a"), replies({"error: no playable files"}));
   EXPECT_EQ(state.lblsong, "");
   EXPECT_EQ(say("shuffle"), replies({"shuffle mode: on"}));
 }

@@ -47,5 +47,13 @@ TEST_F(IgnoreByStringTest, EveryTauntIsReachableAndUnignoreAnswersAlike) {
   EXPECT_EQ(state.lstfound.entries(), std::vector<std::string>{"Ann"});
 }
 
+TEST_F(IgnoreByStringTest, TheReplyKeepsTheStyleOfItsLine) {
+  // A style chosen while the chatter's window is worked does not change this reply.
+  QTimer::singleShot(0, [&] { state.lblmascii = "~"; });
+  EXPECT_EQ(say("unx ann"),
+            replies({"<u>ann</u> <font color=><font color=> ok asshole you can talk."}));
+  EXPECT_EQ(state.lblmascii, "~");
+}
+
 }  // namespace
 }  // namespace spindeck::testing

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 #include <cstdlib>
+
+#include "tests/support/wait_for_file.h"
 
 namespace platform {
 namespace {
@@ -32,13 +32,7 @@ class PathFolder {
     script.setPermissions(permissions);
   }
   bool ran(const QString& name) const {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 5000) {
-      if (QFile::exists(file(name) + ".ran")) return true;
-      QThread::msleep(20);
-    }
-    return false;
+    return spindeck::testing::WaitForFileToExist(file(name) + ".ran");
   }
 
  private:

@@ -17,7 +17,8 @@ int TicksWithin(TimerControl& timer, int ms) {
   return ticks;
 }
 
-TEST(TimerControl, ShortIntervalsTickAtTheSystemResolution) {
+// Counts ticks in a stretch of time, so it runs alone.
+TEST(TimerControlTimed, ShortIntervalsTickAtTheSystemResolution) {
   TimerControl timer(1);
   EXPECT_EQ(timer.interval(), 1);
   EXPECT_EQ(timer.period(), TimerControl::kResolution);
@@ -68,7 +69,7 @@ TEST(TimerControl, AHeldTimerStaysActiveWithoutTicksUntilReleased) {
   EXPECT_FALSE(timer.held());
   QElapsedTimer clock;
   clock.start();
-  while (ticks == 0 && clock.elapsed() < 1000) {
+  while (ticks == 0 && clock.elapsed() < 30000) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
   }
   EXPECT_GE(ticks, 1);

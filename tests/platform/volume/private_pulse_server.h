@@ -15,7 +15,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QThread>
+
+#include "tests/support/wait_for_file.h"
 
 namespace spindeck::testing {
 
@@ -67,12 +68,16 @@ class PrivatePulseServer {
     hadPulseServer_ = qEnvironmentVariableIsSet("PULSE_SERVER");
     oldPulseServer_ = qgetenv("PULSE_SERVER");
     qputenv("PULSE_SERVER", serverAddress().toUtf8());
-    for (int i = 0; i < 50; ++i) {
-      if (server_.state() == QProcess::NotRunning) {
-        return Fail("pulseaudio ended: " + QString::fromLocal8Bit(server_.readAll()));
-      }
-      if (Pactl({"info"}, nullptr)) return true;
-      QThread::msleep(100);
+    // The server answers once its socket is there; the wait wakes as its folder changes.
+    const QString socket = dir_.filePath("pulse/native");
+    bool answered = false;
+    WaitForFile(socket, [&] {
+      answered = QFile::exists(socket) && Pactl({"info"}, nullptr);
+      return answered || server_.state() == QProcess::NotRunning;
+    });
+    if (answered) return true;
+    if (server_.state() == QProcess::NotRunning) {
+      return Fail("pulseaudio ended: " + QString::fromLocal8Bit(server_.readAll()));
     }
     return Fail("pulseaudio did not answer");
   }

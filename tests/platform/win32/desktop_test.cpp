@@ -8,8 +8,9 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
-#include <thread>
+#include <mutex>
 
 #include "platform/win32/desktop_host.h"
 #include "platform/win32/desktop_protocol.h"
@@ -17,6 +18,33 @@
 
 namespace win32 {
 namespace {
+
+// Long enough for the busiest machine; a test waits this long only when something is wrong.
+constexpr std::chrono::milliseconds kGenerous{30000};
+
+// A one-way signal between the window owner's thread and the test.
+class Flag {
+ public:
+  void Set() {
+    std::lock_guard lock(mutex_);
+    set_ = true;
+    changed_.notify_all();
+  }
+  bool IsSet() {
+    std::lock_guard lock(mutex_);
+    return set_;
+  }
+  // True once set; false when the time runs out first.
+  bool Wait(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, limit, [this] { return set_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool set_ = false;
+};
 
 class DesktopTest : public ::testing::Test {
  protected:
@@ -61,30 +89,40 @@ TEST_F(DesktopTest, TextTravelsBothWaysWithWindowsTruncation) {
 }
 
 TEST_F(DesktopTest, PostedMessagesAreHandledLater) {
-  std::atomic<int> handled{0};
+  Flag received;
+  Flag release;
+  Flag handled;
   const HWND w = tree.Create(0, "Box", "", [&](HWND, const Message& m, MessageResult&) {
     if (m.msg == WM_LBUTTONUP) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-      ++handled;
+      received.Set();
+      release.Wait(kGenerous);
+      handled.Set();
     }
     return true;
   });
   DesktopThread host(tree, path);
-  QElapsedTimer clock;
-  clock.start();
   EXPECT_EQ(PostMessageA(w, WM_LBUTTONUP, 0, 0), TRUE);
-  EXPECT_LT(clock.elapsed(), 250);
+  // The post came back while its handler is still held.
+  EXPECT_FALSE(handled.IsSet());
+  EXPECT_TRUE(received.Wait(kGenerous));
+  release.Set();
+  EXPECT_TRUE(handled.Wait(kGenerous));
   EXPECT_EQ(PostMessageA(0x1234, WM_LBUTTONUP, 0, 0), FALSE);
-  while (handled == 0 && clock.elapsed() < 3000)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(handled, 1);
 }
 
 TEST_F(DesktopTest, AHungOwnerFailsTheCallWithinTheBound) {
   std::atomic<bool> hang{true};
+  Flag received;
+  Flag release;
+  Flag recovered;
   const HWND w = tree.Create(0, "Slow", "slow", [&](HWND, const Message& m, MessageResult& r) {
-    if (m.msg == WM_GETTEXTLENGTH && hang)
-      std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+    if (m.msg == WM_GETTEXTLENGTH && hang) {
+      received.Set();
+      // Held until the test releases it, which it does once the call has returned: a call
+      // that waited for the owner would come back only when this wait runs out.
+      release.Wait(kGenerous);
+      recovered.Set();
+    }
     r.result = 42;
     return true;
   });
@@ -92,9 +130,13 @@ TEST_F(DesktopTest, AHungOwnerFailsTheCallWithinTheBound) {
   QElapsedTimer clock;
   clock.start();
   EXPECT_EQ(SendMessageA(w, WM_GETTEXTLENGTH, 0, 0), 0);
-  EXPECT_LT(clock.elapsed(), 2600);
+  // The owner still holds the call: the call gave up on its own.
+  EXPECT_FALSE(recovered.IsSet());
+  EXPECT_TRUE(received.Wait(kGenerous));
+  EXPECT_LT(clock.elapsed(), kGenerous.count() / 2);
   hang = false;
-  std::this_thread::sleep_for(std::chrono::milliseconds(1200));  // the owner recovers
+  release.Set();
+  ASSERT_TRUE(recovered.Wait(kGenerous));
   EXPECT_EQ(SendMessageA(w, WM_GETTEXTLENGTH, 0, 0), 42);
 }
 
