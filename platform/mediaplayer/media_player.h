@@ -24,8 +24,8 @@ class MediaPlayer : public QObject {
   // The output is chosen from SPINDECK_AUDIO as it is at construction (see
   // audio_output_choice.h); it is opened when the first song starts.
   explicit MediaPlayer(QObject* parent = nullptr);
-  // Stops playback and the player's threads, within about a tenth of a second; within about a
-  // second even when the sound server has stopped answering.
+  // Stops playback and the player's threads, within about a tenth of a second; within two
+  // seconds even when the sound server has stopped answering.
   ~MediaPlayer() override;
 
   // Loads the file and starts playing it from its start, replacing any song. A file that cannot

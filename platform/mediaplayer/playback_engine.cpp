@@ -30,7 +30,7 @@ void ToPcm16(std::span<const float> in, float gain, std::vector<std::int16_t>& o
 
 // How long the destructor waits for the thread before letting it go. It normally ends
 // within one piece of audio; only a sound server that stopped answering holds it longer.
-constexpr auto kThreadEndWait = std::chrono::seconds(1);
+constexpr auto kThreadEndWait = std::chrono::milliseconds(1500);
 
 }  // namespace
 

@@ -29,7 +29,7 @@ class PlaybackEngine {
 
   PlaybackEngine(AudioOutputChoice output, EndHandler onEnd);
   // Stops the thread; it returns within about a tenth of a second. A thread stuck in the sound
-  // server (one that stopped answering) is let go after about a second: it owns all it
+  // server (one that stopped answering) is let go after a second and a half: it owns all it
   // touches, and ends by itself if the server ever answers again.
   ~PlaybackEngine();
   PlaybackEngine(const PlaybackEngine&) = delete;

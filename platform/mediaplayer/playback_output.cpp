@@ -80,7 +80,8 @@ void PlaybackOutput::FallSilent() {
     fallReported_ = true;
   }
   sink_ = std::make_unique<NullSink>();
-  standIn_ = true;
+  // Only a sound server or card can come back; a WAV file opened again would start afresh.
+  standIn_ = failed == "pulse" || failed == "alsa";
   lastTry_ = std::chrono::steady_clock::now();
   nameChanged_ = true;
 }

@@ -49,7 +49,7 @@ class PlaybackOutput {
   bool paused_ = false;
   long requestedRate_ = 0;
   long rate_ = 0;
-  // The silent output stands in for a failed one.
+  // The silent output stands in for a failed sound server or card, to be tried again.
   bool standIn_ = false;
   // The fall to silence has been written to standard error; cleared when an output plays.
   bool fallReported_ = false;
