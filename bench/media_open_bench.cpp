@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 // Encodes `seconds` of a tone at 320 kbit/s without a Xing/Info frame.
 bool Encode(const fs::path& out, int seconds) {
   const std::string command =
-      "sox -R -n -q -r 44100 -c 2 -b 16 -t wav - synth " + std::to_string(seconds) +
+      "sox -V1 -R -n -q -r 44100 -c 2 -b 16 -t wav - synth " + std::to_string(seconds) +
       " sine 440 vol 0.3 | lame --quiet -t --cbr -b 320 - '" + out.string() + "'";
   return spindeck::bench::RunChild({"sh", "-c", command}, spindeck::bench::ChildOutput::kKeep)
              .exitCode == 0;
