@@ -26,7 +26,10 @@ TEST(SoundServerE2E, EndSaysGoodbyeAndEndsTheProgramWhileTheServerIsStopped) {
   }
   ASSERT_FALSE(streams.trimmed().isEmpty());
   server.Freeze();
-  Spin(500);  // the player's thread is stuck in the server by now, or soon after
+  // Let the player fill what the server still takes: its thread then waits in a write that
+  // never returns. (Nothing outside the program shows that moment; the checks below hold
+  // either way, they only test less if the thread is not stuck yet.)
+  Spin(500);
 
   deck.Say("end");
   EXPECT_NE(deck.NextReply(10000).find("deactivated"), std::string::npos);
