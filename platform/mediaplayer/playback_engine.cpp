@@ -58,6 +58,7 @@ void PlaybackEngine::Shared::Changed() {
   commandPending.store(true);
   wake.notify_one();
 }
+
 void PlaybackEngine::Load(std::unique_ptr<Mp3Decoder> song) {
   Shared& s = *shared_;
   std::unique_ptr<Mp3Decoder> replaced;
