@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/mediaplayer/length_scanner.h"
 #include "platform/mediaplayer/mp3_decoder.h"
 #include "platform/mediaplayer/playback_engine.h"
 
@@ -18,15 +19,23 @@ MediaPlayer::MediaPlayer(QObject* parent) : QObject(parent) {
         QMetaObject::invokeMethod(
             this, [this, generation] { DeliverEndOfStream(generation); }, Qt::QueuedConnection);
       });
+  scanner_ = std::make_unique<LengthScanner>([this](std::uint64_t ticket, std::int64_t frames) {
+    // On the scanner's thread, as above; the scanner is stopped before the player goes.
+    QMetaObject::invokeMethod(
+        this, [this, ticket, frames] { DeliverLength(ticket, frames); }, Qt::QueuedConnection);
+  });
 }
 
 MediaPlayer::~MediaPlayer() {
+  scanner_.reset();
   engine_.reset();
 }
 
 void MediaPlayer::Open(const std::string& path) {
+  ++openCount_;
   auto song = Mp3Decoder::Open(path);
   if (!song) {
+    scanner_->Cancel();
     fileName_.clear();
     sampleRate_ = 0;
     totalFrames_ = 0;
@@ -38,6 +47,7 @@ void MediaPlayer::Open(const std::string& path) {
   sampleRate_ = song->sampleRate();
   totalFrames_ = song->totalFrames();
   engine_->Load(std::move(song));
+  scanner_->Scan(path, openCount_);
   emit StateChanged();
 }
 
@@ -104,6 +114,13 @@ void MediaPlayer::DeliverEndOfStream(std::uint64_t generation) {
   if (generation != engine_->generation()) return;
   emit EndOfStream(0);
   if (endHandler_) endHandler_(0);
+}
+
+void MediaPlayer::DeliverLength(std::uint64_t ticket, std::int64_t frames) {
+  // A scan of an earlier song that finished just before the next Open is stale.
+  if (ticket != openCount_ || fileName_.empty()) return;
+  totalFrames_ = frames;
+  emit StateChanged();
 }
 
 }  // namespace platform

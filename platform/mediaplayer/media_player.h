@@ -14,6 +14,7 @@
 
 namespace platform {
 
+class LengthScanner;
 class PlaybackEngine;
 
 class MediaPlayer : public QObject {
@@ -23,12 +24,15 @@ class MediaPlayer : public QObject {
   // The output is chosen from SPINDECK_AUDIO as it is at construction (see
   // audio_output_choice.h); it is opened when the first song starts.
   explicit MediaPlayer(QObject* parent = nullptr);
-  // Stops playback and the player's thread, within about a tenth of a second.
+  // Stops playback and the player's threads, within about a tenth of a second; within two
+  // seconds even when the sound server has stopped answering.
   ~MediaPlayer() override;
 
   // Loads the file and starts playing it from its start, replacing any song. A file that cannot
   // be played (missing, not MPEG audio, no complete frame) leaves FileName empty and the player
-  // stopped. The file is scanned here, so that Duration is exact for VBR files too.
+  // stopped. Only the start of the file is read here: Duration comes from the stream's header,
+  // or is estimated, and is made exact by a scan of the file on a thread of the player's own,
+  // whose result StateChanged announces.
   void Open(const std::string& path);
   // Resumes a paused song; starts a stopped one from its position (the start after Stop or
   // after its end).
@@ -40,7 +44,7 @@ class MediaPlayer : public QObject {
 
   // The path of the loaded file; empty when none.
   std::string FileName() const { return fileName_; }
-  // The length of the loaded song in seconds; 0 when none.
+  // The length of the loaded song in seconds; 0 when none. Exact once the song's scan is done.
   double Duration() const;
   // The position in the loaded song in seconds.
   double CurrentPosition() const;
@@ -75,14 +79,19 @@ class MediaPlayer : public QObject {
   // A song has played to its end (or was moved to its end). `result` is always 0.
   void EndOfStream(int result);
   // The state or the position may have changed other than by playing on: a call of Open,
-  // Play, Pause, Stop or SetCurrentPosition, or the end of a song. While the player is not
+  // Play, Pause, Stop or SetCurrentPosition, the end of a song, or the song's exact length
+  // becoming known. While the player is not
   // playing, its properties change only when this is emitted.
   void StateChanged();
 
  private:
   void DeliverEndOfStream(std::uint64_t generation);
+  void DeliverLength(std::uint64_t ticket, std::int64_t frames);
 
   std::unique_ptr<PlaybackEngine> engine_;
+  std::unique_ptr<LengthScanner> scanner_;
+  // Counts the songs opened; the scan of the current one carries its number.
+  std::uint64_t openCount_ = 0;
   std::function<void(int)> endHandler_;
   std::string fileName_;
   long sampleRate_ = 0;

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-struct mpg123_handle_struct;
+#include "platform/mediaplayer/mp3_handle.h"
 
 namespace platform {
 
@@ -14,9 +14,9 @@ class Mp3Decoder {
  public:
   static constexpr int kChannels = 2;
 
-  // Opens and fully scans the file at the native (byte) path, so that the length is exact for
-  // VBR files too. Null when the file is missing, unreadable, not MPEG audio, or holds no
-  // complete frame.
+  // Opens the file at the native (byte) path and decodes its first frames, reading only the
+  // start of the file (and its last bytes, for a tag). Null when the file is missing, unreadable,
+  // not MPEG audio, or holds no complete frame.
   static std::unique_ptr<Mp3Decoder> Open(const std::string& nativePath);
 
   ~Mp3Decoder();
@@ -24,21 +24,21 @@ class Mp3Decoder {
   Mp3Decoder& operator=(const Mp3Decoder&) = delete;
 
   long sampleRate() const { return sampleRate_; }
-  // Length in frames (samples per channel), without the encoder's delay and padding.
+  // Length in frames (samples per channel), without the encoder's delay and padding: exact
+  // when the stream has a Xing/Info/VBRI header that counts its frames, otherwise estimated
+  // from the file's size and its first frames (ScanMp3Length gives the exact figure). 0 when
+  // not even an estimate can be made.
   std::int64_t totalFrames() const { return totalFrames_; }
-  double durationSeconds() const { return static_cast<double>(totalFrames_) / sampleRate_; }
 
   // Decodes up to `maxFrames` frames into `out` (room for maxFrames * kChannels floats).
   // Returns the frames written; 0 means the end of the song. Damaged frames are skipped.
   std::size_t Read(float* out, std::size_t maxFrames);
 
-  // Moves to the frame `frame` (0..totalFrames), sample-accurately. False on failure.
+  // Moves to the frame `frame`, sample-accurately. Beyond the song's real end (which an
+  // estimated length may promise) Read gives the end.
   bool Seek(std::int64_t frame);
 
  private:
-  struct HandleRelease {
-    void operator()(mpg123_handle_struct* handle) const;
-  };
   class Key {
     friend class Mp3Decoder;
     Key() = default;
@@ -48,7 +48,8 @@ class Mp3Decoder {
   explicit Mp3Decoder(Key) {}
 
  private:
-  std::unique_ptr<mpg123_handle_struct, HandleRelease> handle_;
+  Mp3Handle handle_;
+  bool atEnd_ = false;
   long sampleRate_ = 0;
   std::int64_t totalFrames_ = 0;
 };

@@ -1,11 +1,12 @@
 #include "platform/mediaplayer/playback_engine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <utility>
 #include <vector>
 
-#include "platform/mediaplayer/null_sink.h"
+#include "platform/mediaplayer/playback_output.h"
 #include "platform/mediaplayer/rate_resampler.h"
 
 namespace platform {
@@ -27,239 +28,200 @@ void ToPcm16(std::span<const float> in, float gain, std::vector<std::int16_t>& o
   }
 }
 
-// The output as the playback thread sees it: opened on first use, started at the rate of the
-// song, and replaced by the null output if the device fails.
-class OutputState {
- public:
-  explicit OutputState(const AudioOutputChoice& choice) : choice_(choice) {}
-  ~OutputState() { Stop(); }
-
-  // Opens the output if need be; returns its name when it was opened just now.
-  std::optional<std::string> Open() {
-    if (sink_) return std::nullopt;
-    sink_ = OpenAudioOutput(choice_);
-    return sink_->name();
-  }
-
-  // Starts (or restarts) the output for a song at `songRate`; returns the rate it takes.
-  long Prepare(long songRate) {
-    if (running_ && songRate == requestedRate_) {
-      if (paused_) sink_->Resume();
-      paused_ = false;
-      return rate_;
-    }
-    if (running_) sink_->Stop();
-    rate_ = sink_->Start(songRate);
-    if (rate_ <= 0) {
-      sink_ = std::make_unique<NullSink>();
-      rate_ = sink_->Start(songRate);
-    }
-    requestedRate_ = songRate;
-    running_ = true;
-    paused_ = false;
-    return rate_;
-  }
-
-  void Write(std::vector<std::int16_t>& pcm) {
-    const std::size_t frames = pcm.size() / AudioSink::kChannels;
-    if (sink_->Write(pcm.data(), frames)) return;
-    // The device went away: carry on in silence, in real time, so the song still ends.
-    sink_ = std::make_unique<NullSink>();
-    sink_->Start(rate_);
-    sink_->Write(pcm.data(), frames);
-  }
-
-  bool Drain(const std::function<bool()>& interrupted) {
-    return !running_ || sink_->Drain(interrupted);
-  }
-
-  void Pause() {
-    if (running_ && !paused_) sink_->Pause();
-    paused_ = running_;
-  }
-
-  void Discard() {
-    if (running_) sink_->Discard();
-  }
-
-  void Stop() {
-    if (running_) sink_->Stop();
-    running_ = paused_ = false;
-    requestedRate_ = 0;
-  }
-
- private:
-  const AudioOutputChoice& choice_;
-  std::unique_ptr<AudioSink> sink_;
-  bool running_ = false;
-  bool paused_ = false;
-  long requestedRate_ = 0;
-  long rate_ = 0;
-};
+// How long the destructor waits for the thread before letting it go. It normally ends
+// within one piece of audio; only a sound server that stopped answering holds it longer.
+constexpr auto kThreadEndWait = std::chrono::milliseconds(1500);
 
 }  // namespace
 
 PlaybackEngine::PlaybackEngine(AudioOutputChoice output, EndHandler onEnd)
-    : output_(std::move(output)), onEnd_(std::move(onEnd)), thread_([this] { Run(); }) {}
+    : shared_(std::make_shared<Shared>(std::move(output), std::move(onEnd))),
+      thread_([shared = shared_] { Run(*shared); }) {}
 
 PlaybackEngine::~PlaybackEngine() {
-  {
-    std::lock_guard lock(mutex_);
-    quit_ = true;
-    Changed();
+  std::unique_lock lock(shared_->mutex);
+  shared_->quit = true;
+  shared_->Changed();
+  const bool ended =
+      shared_->finishedChanged.wait_for(lock, kThreadEndWait, [&] { return shared_->finished; });
+  lock.unlock();
+  if (ended) {
+    thread_.join();
+  } else {
+    // Stuck in a write to a sound server that no longer answers: no call of libout123 can be
+    // interrupted. The thread keeps its own share of everything it uses.
+    thread_.detach();
   }
-  thread_.join();
 }
 
-void PlaybackEngine::Changed() {
-  commandPending_.store(true);
-  wake_.notify_one();
+void PlaybackEngine::Shared::Changed() {
+  commandPending.store(true);
+  wake.notify_one();
 }
 
 void PlaybackEngine::Load(std::unique_ptr<Mp3Decoder> song) {
+  Shared& s = *shared_;
   std::unique_ptr<Mp3Decoder> replaced;
   {
-    std::lock_guard lock(mutex_);
-    replaced = std::exchange(pendingSong_, std::move(song));
-    hasSong_ = pendingSong_ != nullptr;
-    songChanged_ = true;
-    pendingSeek_.reset();
-    position_.store(0);
-    state_.store(hasSong_ ? kPlaying : kStopped);
-    ++generation_;
-    Changed();
+    std::lock_guard lock(s.mutex);
+    replaced = std::exchange(s.pendingSong, std::move(song));
+    s.hasSong = s.pendingSong != nullptr;
+    s.songChanged = true;
+    s.pendingSeek.reset();
+    s.position.store(0);
+    s.state.store(s.hasSong ? kPlaying : kStopped);
+    ++s.generation;
+    s.Changed();
   }
   // A song loaded but never picked up by the thread is closed here, outside the lock.
 }
 
 void PlaybackEngine::Play() {
-  std::lock_guard lock(mutex_);
-  if (!hasSong_) return;
-  if (state_.load() == kStopped) ++generation_;
-  state_.store(kPlaying);
-  Changed();
+  Shared& s = *shared_;
+  std::lock_guard lock(s.mutex);
+  if (!s.hasSong) return;
+  if (s.state.load() == kStopped) ++s.generation;
+  s.state.store(kPlaying);
+  s.Changed();
 }
 
 void PlaybackEngine::Pause() {
-  std::lock_guard lock(mutex_);
-  if (state_.load() != kPlaying) return;
-  state_.store(kPaused);
-  Changed();
+  Shared& s = *shared_;
+  std::lock_guard lock(s.mutex);
+  if (s.state.load() != kPlaying) return;
+  s.state.store(kPaused);
+  s.Changed();
 }
 
 void PlaybackEngine::Stop() {
-  std::lock_guard lock(mutex_);
-  state_.store(kStopped);
-  if (hasSong_) {
-    pendingSeek_ = 0;
-    position_.store(0);
+  Shared& s = *shared_;
+  std::lock_guard lock(s.mutex);
+  s.state.store(kStopped);
+  if (s.hasSong) {
+    s.pendingSeek = 0;
+    s.position.store(0);
   }
-  ++generation_;
-  Changed();
+  ++s.generation;
+  s.Changed();
 }
 
 void PlaybackEngine::Seek(std::int64_t frame) {
-  std::lock_guard lock(mutex_);
-  if (!hasSong_) return;
-  pendingSeek_ = frame;
-  position_.store(frame);
-  ++generation_;
-  Changed();
+  Shared& s = *shared_;
+  std::lock_guard lock(s.mutex);
+  if (!s.hasSong) return;
+  s.pendingSeek = frame;
+  s.position.store(frame);
+  ++s.generation;
+  s.Changed();
 }
 
 std::uint64_t PlaybackEngine::generation() const {
-  std::lock_guard lock(mutex_);
-  return generation_;
+  std::lock_guard lock(shared_->mutex);
+  return shared_->generation;
 }
 
 std::string PlaybackEngine::outputName() const {
-  std::lock_guard lock(mutex_);
-  return outputName_;
+  std::lock_guard lock(shared_->mutex);
+  return shared_->outputName;
 }
 
-void PlaybackEngine::Run() {
-  std::unique_ptr<Mp3Decoder> song;
-  OutputState output(output_);
-  RateResampler resampler;
-  std::vector<float> decoded(kPieceFrames * Mp3Decoder::kChannels);
-  std::vector<std::int16_t> pcm;
-  const auto interrupted = [this] { return commandPending_.load(); };
-
-  while (true) {
-    std::unique_ptr<Mp3Decoder> retired;
-    std::optional<std::int64_t> seek;
-    bool newSong = false;
-    State state = kStopped;
-    std::uint64_t generation = 0;
-    {
-      std::unique_lock lock(mutex_);
-      wake_.wait(lock, [&] {
-        return quit_ || commandPending_.load() || (state_.load() == kPlaying && song);
-      });
-      if (quit_) break;
-      commandPending_.store(false);
-      if (songChanged_) {
-        retired = std::exchange(song, std::move(pendingSong_));
-        songChanged_ = false;
-        newSong = true;
+void PlaybackEngine::Run(Shared& s) {
+  {
+    std::unique_ptr<Mp3Decoder> song;
+    PlaybackOutput output(s.output);
+    RateResampler resampler;
+    std::vector<float> decoded(kPieceFrames * Mp3Decoder::kChannels);
+    std::vector<std::int16_t> pcm;
+    const auto interrupted = [&s] { return s.commandPending.load(); };
+    const auto publishOutputName = [&] {
+      if (auto name = output.TakeNameChange()) {
+        std::lock_guard lock(s.mutex);
+        s.outputName = *name;
       }
-      seek = std::exchange(pendingSeek_, std::nullopt);
-      state = static_cast<State>(state_.load());
-      generation = generation_;
-    }
-    retired.reset();  // closes the previous song outside the lock
+    };
 
-    if (newSong || seek) {
-      resampler.Reset();
-      output.Discard();
-    }
-    if (seek && song) song->Seek(*seek);
-    if (state == kStopped || !song) {
-      output.Stop();
-      continue;
-    }
-    if (state == kPaused) {
-      output.Pause();
-      continue;
-    }
-
-    if (auto name = output.Open()) {
-      std::lock_guard lock(mutex_);
-      outputName_ = *name;
-    }
-    const long outputRate = output.Prepare(song->sampleRate());
-    const std::size_t frames = song->Read(decoded.data(), kPieceFrames);
-
-    if (frames == 0) {
-      // The whole song has been handed over; it has ended once the output has played it.
-      if (!output.Drain(interrupted)) continue;
-      bool ended = false;
+    while (true) {
+      std::unique_ptr<Mp3Decoder> retired;
+      std::optional<std::int64_t> seek;
+      bool newSong = false;
+      State state = kStopped;
+      std::uint64_t generation = 0;
       {
-        std::lock_guard lock(mutex_);
-        if (generation == generation_ && !commandPending_.load()) {
-          state_.store(kStopped);
-          position_.store(0);
-          ended = true;
+        std::unique_lock lock(s.mutex);
+        s.wake.wait(lock, [&] {
+          return s.quit || s.commandPending.load() || (s.state.load() == kPlaying && song);
+        });
+        if (s.quit) break;
+        s.commandPending.store(false);
+        if (s.songChanged) {
+          retired = std::exchange(song, std::move(s.pendingSong));
+          s.songChanged = false;
+          newSong = true;
         }
+        seek = std::exchange(s.pendingSeek, std::nullopt);
+        state = static_cast<State>(s.state.load());
+        generation = s.generation;
       }
-      if (ended) {
-        output.Stop();
+      retired.reset();  // closes the previous song outside the lock
+
+      if (newSong || seek) {
         resampler.Reset();
-        song->Seek(0);  // rewound, as after a stop
-        onEnd_(generation);
+        output.Discard();
       }
-      continue;
+      if (newSong) output.NewSong();
+      if (seek && song) song->Seek(*seek);
+      if (state == kStopped || !song) {
+        output.Stop();
+        continue;
+      }
+      if (state == kPaused) {
+        output.Pause();
+        continue;
+      }
+
+      output.Open();
+      const long outputRate = output.Prepare(song->sampleRate());
+      publishOutputName();
+      const std::size_t frames = song->Read(decoded.data(), kPieceFrames);
+
+      if (frames == 0) {
+        // The whole song has been handed over; it has ended once the output has played it.
+        if (!output.Drain(interrupted)) continue;
+        bool ended = false;
+        {
+          std::lock_guard lock(s.mutex);
+          if (generation == s.generation && !s.commandPending.load()) {
+            s.state.store(kStopped);
+            s.position.store(0);
+            ended = true;
+          }
+        }
+        if (ended) {
+          output.Stop();
+          resampler.Reset();
+          song->Seek(0);  // rewound, as after a stop
+          // Under the lock, so that the news never goes out once the engine is being destroyed.
+          std::lock_guard lock(s.mutex);
+          if (!s.quit) s.onEnd(generation);
+        }
+        continue;
+      }
+
+      const long inputRate = std::lround(static_cast<double>(song->sampleRate()) * s.rate.load());
+      resampler.Configure(inputRate, outputRate);  // on failure the previous rate stays
+      ToPcm16(resampler.Process(decoded.data(), frames), s.gain.load(), pcm);
+      output.Write(pcm);
+      publishOutputName();
+
+      std::lock_guard lock(s.mutex);
+      // A jump, stop or new song in the meantime has set the position itself.
+      if (generation == s.generation) s.position.fetch_add(static_cast<std::int64_t>(frames));
     }
-
-    const long inputRate = std::lround(static_cast<double>(song->sampleRate()) * rate_.load());
-    resampler.Configure(inputRate, outputRate);  // on failure the previous rate stays
-    ToPcm16(resampler.Process(decoded.data(), frames), gain_.load(), pcm);
-    output.Write(pcm);
-
-    std::lock_guard lock(mutex_);
-    // A jump, stop or new song in the meantime has set the position itself.
-    if (generation == generation_) position_.fetch_add(static_cast<std::int64_t>(frames));
   }
+  // The output is closed by now.
+  std::lock_guard lock(s.mutex);
+  s.finished = true;
+  s.finishedChanged.notify_all();
 }
 
 }  // namespace platform

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/mediaplayer/audio_output_choice.h"
 #include "platform/mediaplayer/mp3_decoder.h"
@@ -22,11 +23,14 @@ class PlaybackEngine {
   enum State : int { kStopped = 0, kPaused = 1, kPlaying = 2 };
 
   // Called on the playback thread when the song with the given generation has been heard to
-  // its end. It must only hand the news over to the owner's thread.
+  // its end. It must only hand the news over to the owner's thread. It is never called once
+  // the engine's destructor has begun.
   using EndHandler = std::function<void(std::uint64_t generation)>;
 
   PlaybackEngine(AudioOutputChoice output, EndHandler onEnd);
-  // Stops the thread; it returns within about a tenth of a second.
+  // Stops the thread; it returns within about a tenth of a second. A thread stuck in the sound
+  // server (one that stopped answering) is let go after a second and a half: it owns all it
+  // touches, and ends by itself if the server ever answers again.
   ~PlaybackEngine();
   PlaybackEngine(const PlaybackEngine&) = delete;
   PlaybackEngine& operator=(const PlaybackEngine&) = delete;
@@ -42,13 +46,13 @@ class PlaybackEngine {
   // Moves to `frame` of the loaded song; the end of the song ends it.
   void Seek(std::int64_t frame);
   // Speed factor, already limited by the caller; the output resamples by it.
-  void SetRate(double rate) { rate_.store(rate); }
+  void SetRate(double rate) { shared_->rate.store(rate); }
   // Linear gain for every sample.
-  void SetGain(float gain) { gain_.store(gain); }
+  void SetGain(float gain) { shared_->gain.store(gain); }
 
-  State state() const { return static_cast<State>(state_.load()); }
+  State state() const { return static_cast<State>(shared_->state.load()); }
   // Frames of the song heard (or passed over) so far.
-  std::int64_t positionFrames() const { return position_.load(); }
+  std::int64_t positionFrames() const { return shared_->position.load(); }
   // Changes with every Load, Stop, Seek and start after a stop, so that news of an end that
   // was overtaken by one of these can be told apart.
   std::uint64_t generation() const;
@@ -56,33 +60,42 @@ class PlaybackEngine {
   std::string outputName() const;
 
  private:
-  void Run();
-  // Publishes the change and wakes the thread; call with the lock held.
-  void Changed();
+  // Everything the thread touches; the thread holds it too, so it may outlive the engine.
+  struct Shared {
+    Shared(AudioOutputChoice output, EndHandler onEnd)
+        : output(std::move(output)), onEnd(std::move(onEnd)) {}
+    // Publishes a change and wakes the thread; call with the lock held.
+    void Changed();
 
-  const AudioOutputChoice output_;
-  const EndHandler onEnd_;
+    const AudioOutputChoice output;
+    const EndHandler onEnd;
 
-  mutable std::mutex mutex_;
-  std::condition_variable wake_;
-  // Guarded by mutex_:
-  std::unique_ptr<Mp3Decoder> pendingSong_;
-  bool songChanged_ = false;
-  bool hasSong_ = false;
-  std::optional<std::int64_t> pendingSeek_;
-  std::uint64_t generation_ = 0;
-  bool quit_ = false;
-  std::string outputName_;
+    mutable std::mutex mutex;
+    std::condition_variable wake;
+    // Guarded by mutex:
+    std::unique_ptr<Mp3Decoder> pendingSong;
+    bool songChanged = false;
+    bool hasSong = false;
+    std::optional<std::int64_t> pendingSeek;
+    std::uint64_t generation = 0;
+    bool quit = false;
+    bool finished = false;  // the thread has closed its output and ends
+    std::condition_variable finishedChanged;
+    std::string outputName;
 
-  // Written under mutex_, read without it.
-  std::atomic<int> state_{kStopped};
-  std::atomic<std::int64_t> position_{0};
-  std::atomic<bool> commandPending_{false};
-  // Read by the thread for every piece of audio.
-  std::atomic<double> rate_{1.0};
-  std::atomic<float> gain_{1.0f};
+    // Written under mutex, read without it.
+    std::atomic<int> state{kStopped};
+    std::atomic<std::int64_t> position{0};
+    std::atomic<bool> commandPending{false};
+    // Read by the thread for every piece of audio.
+    std::atomic<double> rate{1.0};
+    std::atomic<float> gain{1.0f};
+  };
 
-  std::thread thread_;  // last, so that it starts after everything above exists
+  static void Run(Shared& shared);
+
+  std::shared_ptr<Shared> shared_;
+  std::thread thread_;
 };
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 // Each test starts its own server even when the run already has one (scripts/with-pulse):
 // tests run in parallel, and one test's sink volume must not be another's.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QByteArray>
 #include <QDir>
@@ -15,7 +16,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-
 #include "tests/support/wait_for_file.h"
 
 namespace spindeck::testing {
@@ -30,6 +30,7 @@ class PrivatePulseServer {
 
   ~PrivatePulseServer() {
     if (server_.state() != QProcess::NotRunning) {
+      Thaw();
       server_.terminate();
       if (!server_.waitForFinished(3000)) {
         server_.kill();
@@ -54,32 +55,29 @@ class PrivatePulseServer {
     file.write(QByteArray("load-module module-null-sink sink_name=") + kSinkName +
                "\nload-module module-native-protocol-unix\nset-default-sink " + kSinkName + "\n");
     file.close();
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", dir_.path());
-    env.insert("HOME", dir_.path());
-    env.remove("PULSE_SERVER");
-    server_.setProcessEnvironment(env);
-    server_.setProcessChannelMode(QProcess::MergedChannels);
-    server_.start("pulseaudio",
-                  {"-n", "-F", script, "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit"});
-    if (!server_.waitForStarted(3000)) return Fail("pulseaudio did not start");
-
     hadPulseServer_ = qEnvironmentVariableIsSet("PULSE_SERVER");
     oldPulseServer_ = qgetenv("PULSE_SERVER");
     qputenv("PULSE_SERVER", serverAddress().toUtf8());
-    // The server answers once its socket is there; the wait wakes as its folder changes.
-    const QString socket = dir_.filePath("pulse/native");
-    bool answered = false;
-    WaitForFile(socket, [&] {
-      answered = QFile::exists(socket) && Pactl({"info"}, nullptr);
-      return answered || server_.state() == QProcess::NotRunning;
-    });
-    if (answered) return true;
-    if (server_.state() == QProcess::NotRunning) {
-      return Fail("pulseaudio ended: " + QString::fromLocal8Bit(server_.readAll()));
-    }
-    return Fail("pulseaudio did not answer");
+    return Launch();
+  }
+
+  // Kills the server at once, as a crash would; Restart brings it back at the same address.
+  void Kill() {
+    Thaw();
+    server_.kill();
+    server_.waitForFinished(5000);
+  }
+  bool Restart() { return Launch(); }
+
+  // Stops the server with SIGSTOP, so that it holds every connection without answering, and
+  // lets it go on.
+  void Freeze() {
+    if (server_.state() == QProcess::Running) ::kill(server_.processId(), SIGSTOP);
+    frozen_ = true;
+  }
+  void Thaw() {
+    if (frozen_ && server_.state() == QProcess::Running) ::kill(server_.processId(), SIGCONT);
+    frozen_ = false;
   }
 
   QString serverAddress() const { return "unix:" + dir_.filePath("pulse/native"); }
@@ -121,6 +119,30 @@ class PrivatePulseServer {
   QString folder() const { return dir_.path(); }
 
  private:
+  bool Launch() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", dir_.path());
+    env.insert("HOME", dir_.path());
+    env.remove("PULSE_SERVER");
+    server_.setProcessEnvironment(env);
+    server_.setProcessChannelMode(QProcess::MergedChannels);
+    server_.start("pulseaudio", {"-n", "-F", dir_.filePath("server.pa"), "--daemonize=no",
+                                 "--exit-idle-time=-1", "--disallow-exit"});
+    if (!server_.waitForStarted(3000)) return Fail("pulseaudio did not start");
+    // The server answers once its socket is there; the wait wakes as its folder changes.
+    const QString socket = dir_.filePath("pulse/native");
+    bool answered = false;
+    WaitForFile(socket, [&] {
+      answered = QFile::exists(socket) && Pactl({"info"}, nullptr);
+      return answered || server_.state() == QProcess::NotRunning;
+    });
+    if (answered) return true;
+    if (server_.state() == QProcess::NotRunning) {
+      return Fail("pulseaudio ended: " + QString::fromLocal8Bit(server_.readAll()));
+    }
+    return Fail("pulseaudio did not answer");
+  }
+
   bool Fail(const QString& why) {
     error_ = why;
     return false;
@@ -130,6 +152,7 @@ class PrivatePulseServer {
   QProcess server_;
   bool hadPulseServer_ = false;
   QByteArray oldPulseServer_;
+  bool frozen_ = false;
   QString error_;
 };
 
