@@ -108,10 +108,7 @@ TEST(MusicAudioE2E, VolumeTempoAndSkipChangeTheSamplesPlayed) {
 TEST(MusicAudioE2E, ComputerVolumeAndPlaybackReachAPulseServer) {
   testing::PrivatePulseServer server;
   SPINDECK_START_PULSE_OR_SKIP(server);
-  QProcessEnvironment env;
-  env.insert("PULSE_SERVER", server.serverAddress());
-  env.insert("SPINDECK_AUDIO", "pulse");
-  Jukebox deck(env);
+  Jukebox deck(server.ProgramEnvironment());
   ASSERT_TRUE(deck.started());
   ASSERT_TRUE(deck.MakeSong("tone.mp3", {"--seconds", "2", "--volume", "0.5"}));
   EXPECT_EQ(deck.Refresh(), Line("<b>01</b> dirs refeshed! <b>001</b> files"));

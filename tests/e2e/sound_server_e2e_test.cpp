@@ -10,10 +10,7 @@ namespace {
 TEST(SoundServerE2E, EndSaysGoodbyeAndEndsTheProgramWhileTheServerIsStopped) {
   testing::PrivatePulseServer server;
   SPINDECK_START_PULSE_OR_SKIP(server);
-  QProcessEnvironment env;
-  env.insert("PULSE_SERVER", server.serverAddress());
-  env.insert("SPINDECK_AUDIO", "pulse");
-  Jukebox deck(env);
+  Jukebox deck(server.ProgramEnvironment());
   ASSERT_TRUE(deck.started());
   ASSERT_TRUE(deck.MakeSong("long.mp3", {"--seconds", "60", "--volume", "0.1"}));
   EXPECT_EQ(deck.Refresh(), Line("<b>01</b> dirs refeshed! <b>001</b> files"));

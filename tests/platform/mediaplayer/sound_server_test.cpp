@@ -28,6 +28,13 @@ class SoundServerTest : public ::testing::Test {
 
   static bool WaitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, 20000); }
 
+  // Opens the long song and waits until the server is hearing it.
+  bool StartPlaying(MediaPlayer& player) const {
+    player.Open(song_);
+    return WaitUntil([&] { return player.OutputName() == "pulse"; }) &&
+           WaitUntil([&] { return player.CurrentPosition() > 0.2; });
+  }
+
   QTemporaryDir dir_;
   std::string song_;
 };
@@ -42,9 +49,7 @@ TEST_F(SoundServerTest, AfterTheServerRestartsThePlayerPlaysOnItAgain) {
   PrivatePulseServer server;
   SPINDECK_START_PULSE_OR_SKIP(server);
   MediaPlayer player;
-  player.Open(song_);
-  ASSERT_TRUE(WaitUntil([&] { return player.OutputName() == "pulse"; }));
-  ASSERT_TRUE(WaitUntil([&] { return player.CurrentPosition() > 0.2; }));
+  ASSERT_TRUE(StartPlaying(player));
 
   ::testing::internal::CaptureStderr();
   server.Kill();
@@ -76,9 +81,7 @@ TEST_F(SoundServerTest, ThePlayerCanBeDestroyedWhileTheServerIsStopped) {
   SPINDECK_START_PULSE_OR_SKIP(server);
   {
     MediaPlayer player;
-    player.Open(song_);
-    ASSERT_TRUE(WaitUntil([&] { return player.OutputName() == "pulse"; }));
-    ASSERT_TRUE(WaitUntil([&] { return player.CurrentPosition() > 0.2; }));
+    ASSERT_TRUE(StartPlaying(player));
     server.Freeze();
     // The server takes no more audio; the playback thread is soon stuck in a write.
     bool stuck = false;

@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
 #include "tests/support/wait_for_file.h"
 
 namespace spindeck::testing {
@@ -81,6 +82,13 @@ class PrivatePulseServer {
   }
 
   QString serverAddress() const { return "unix:" + dir_.filePath("pulse/native"); }
+  // What a program needs in its environment to play on this server.
+  QProcessEnvironment ProgramEnvironment() const {
+    QProcessEnvironment env;
+    env.insert("PULSE_SERVER", serverAddress());
+    env.insert("SPINDECK_AUDIO", "pulse");
+    return env;
+  }
 
   // Runs pactl against the server; its output goes to `output` when given.
   bool Pactl(const QStringList& arguments, QString* output) const {
