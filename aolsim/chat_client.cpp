@@ -232,6 +232,7 @@ void ChatClient::Deliver(HWND window, const std::string& sender, const std::stri
   auto it = rooms_.find(window);
   if (it == rooms_.end() || Ignored(window, sender)) return;
   it->second.transcript.Add(sender, text);
+  tree_.NotifyWinEvent(win32::EVENT_OBJECT_VALUECHANGE, it->second.transcriptBox);
   sink_({"line", it->second.name, sender, text});
 }
 
@@ -265,6 +266,13 @@ bool ChatClient::OnTranscript(HWND room, const Message& m, MessageResult& r) {
       return true;
     case win32::EM_GETLINE:
       r.text = transcript.Line(m.wParam);
+      r.result = static_cast<win32::LRESULT>(r.text.size());
+      return true;
+    case win32::EM_GETNEXTLINESERIAL:
+      r.result = static_cast<win32::LRESULT>(transcript.NextSerial());
+      return true;
+    case win32::EM_GETLINEBYSERIAL:
+      if (const std::string* line = transcript.LineBySerial(m.wParam)) r.text = *line;
       r.result = static_cast<win32::LRESULT>(r.text.size());
       return true;
     case win32::WM_SETTEXT:

@@ -6,6 +6,7 @@ namespace aolsim {
 
 void Transcript::Add(const std::string& sender, const std::string& html) {
   lines_.push_back(sender + ":\t" + platform::RenderHtml(html));
+  ++nextSerial_;
   while (lines_.size() > kMaxLines) lines_.pop_front();
 }
 
@@ -20,6 +21,13 @@ std::string Transcript::Text() const {
 
 std::string Transcript::Line(std::size_t index) const {
   return index < lines_.size() ? lines_[index] : std::string();
+}
+
+const std::string* Transcript::LineBySerial(std::uint64_t serial) const {
+  // The lines held are the last lines_.size() serials before nextSerial_.
+  const std::uint64_t first = nextSerial_ - lines_.size();
+  if (serial < first || serial >= nextSerial_) return nullptr;
+  return &lines_[static_cast<std::size_t>(serial - first)];
 }
 
 }  // namespace aolsim

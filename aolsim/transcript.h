@@ -1,6 +1,8 @@
 #pragma once
 // A chat room's transcript: one rendered line per chat line, "Sender:\tText", at most 500.
+// Each line has a serial number, counting from 1, that no other line of the transcript gets.
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 
@@ -20,9 +22,14 @@ class Transcript {
   std::size_t LineCount() const { return lines_.empty() ? 1 : lines_.size(); }
   // The line at index, or an empty text.
   std::string Line(std::size_t index) const;
+  // The serial the next line will get.
+  std::uint64_t NextSerial() const { return nextSerial_; }
+  // The line with that serial, or nullptr when it is not (or no longer) here.
+  const std::string* LineBySerial(std::uint64_t serial) const;
 
  private:
   std::deque<std::string> lines_;
+  std::uint64_t nextSerial_ = 1;
 };
 
 }  // namespace aolsim

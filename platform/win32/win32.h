@@ -7,13 +7,19 @@
 //
 // Every window call is synchronous and does not turn any event loop. A call that gets no
 // answer within 2 seconds fails as if the window did not exist (0 or an empty text), and the
-// next call tries afresh. Nothing is kept between calls: a client that dies or restarts is
-// found again by the next call. With no process listening on the desktop there is no
-// client: FindWindowA gives 0 and every later step gives nothing.
+// next call tries afresh. Calls of one thread share one connection, opened again after an
+// error: a client that dies or restarts is found again by the next call. With no process
+// listening on the desktop there is no client: FindWindowA gives 0 and every later step gives
+// nothing.
+//
+// Window events (SetWinEventHook) tell a process of changes in the client's windows as they
+// happen, so that it need not poll them. They arrive on the event loop of the thread that set
+// the hook.
 //
 // Text is 8-bit Windows-1252, NUL-terminated where Windows terminates it.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace win32 {
 
@@ -29,6 +35,8 @@ using WORD = std::uint16_t;
 using SIZE_T = std::size_t;
 using LPCVOID = const void*;
 using LPVOID = void*;
+
+using LONG = std::int32_t;
 
 // An open process, from OpenProcess; nullptr = none. Released by CloseHandle.
 struct ProcessHandleTag;
@@ -54,6 +62,38 @@ constexpr UINT EM_GETLINECOUNT = 0xBA;
 // wParam: line index; lParam: char* buffer whose first WORD holds its size in characters.
 // Returns the characters copied; no NUL is added.
 constexpr UINT EM_GETLINE = 0xC4;
+
+// Private messages of the chat client's transcript (a read-only rich edit control), above
+// WM_USER as the private messages of Windows controls are. Every line that enters a
+// transcript gets the next serial number of that transcript, counting from 1; a serial is
+// never given twice, so a reader that remembers the last serial it read finds exactly the
+// lines that came after it, however many were trimmed meanwhile, without comparing texts.
+// A control that lacks these messages answers 0 to both.
+constexpr UINT WM_USER = 0x400;
+// Returns the serial that the next line will get (at least 1).
+constexpr UINT EM_GETNEXTLINESERIAL = WM_USER + 200;
+// wParam: a serial; lParam: char* buffer whose first WORD holds its size in characters, as for
+// EM_GETLINE. Copies that line and returns the characters copied; no NUL is added. Returns 0
+// when no line with that serial is in the transcript (not yet said, or trimmed).
+constexpr UINT EM_GETLINEBYSERIAL = WM_USER + 201;
+
+// Window events, for SetWinEventHook and NotifyWinEvent.
+constexpr DWORD EVENT_OBJECT_CREATE = 0x8000;       // a window was made
+constexpr DWORD EVENT_OBJECT_DESTROY = 0x8001;      // a window was destroyed
+constexpr DWORD EVENT_OBJECT_REORDER = 0x8004;      // hwnd's children changed their z-order
+constexpr DWORD EVENT_OBJECT_NAMECHANGE = 0x800C;   // a window's caption changed
+constexpr DWORD EVENT_OBJECT_VALUECHANGE = 0x800E;  // a control's text changed
+// Our own event, outside the system's ranges: events were lost (the subscriber fell behind, or
+// its connection to the client was broken and made again). hwnd is 0. Every hook gets it,
+// whatever its range: whatever the hook watches must be read again.
+constexpr DWORD EVENT_SPINDECK_EVENTSLOST = 0x0001FFFF;
+constexpr DWORD EVENT_MIN = 0x00000001;
+constexpr DWORD EVENT_MAX = 0x7FFFFFFF;
+
+// SetWinEventHook flags.
+constexpr DWORD WINEVENT_OUTOFCONTEXT = 0x0000;   // the only kind there is here
+constexpr DWORD WINEVENT_SKIPOWNTHREAD = 0x0001;  // accepted; no window is owned by a caller
+constexpr DWORD WINEVENT_SKIPOWNPROCESS = 0x0002;
 
 // Menu flags.
 constexpr UINT MF_BYCOMMAND = 0;
@@ -112,5 +152,35 @@ BOOL ReadProcessMemory(HANDLE hProcess, LPCVOID lpBaseAddress, LPVOID lpBuffer, 
                        SIZE_T* lpNumberOfBytesRead);
 
 BOOL CloseHandle(HANDLE hObject);
+
+// A window event hook, from SetWinEventHook; 0 = none.
+using HWINEVENTHOOK = std::uint32_t;
+using HMODULE = void*;
+// The hook's callback, with the arguments of its Windows namesake: the hook, the event, the
+// window, the object and child ids (OBJID_WINDOW = 0 and CHILDID_SELF = 0 here), the owner's
+// thread id and the event's time in milliseconds. A std::function rather than a bare function
+// pointer, so that a callback can reach its object without a global.
+using WINEVENTPROC =
+    std::function<void(HWINEVENTHOOK hWinEventHook, DWORD event, HWND hwnd, LONG idObject,
+                       LONG idChild, DWORD idEventThread, DWORD dwmsEventTime)>;
+
+// Watches the events from eventMin to eventMax (inclusive) of the windows of process
+// idProcess (0: every process) and thread idThread (0: every thread) on the desktop, out of
+// context: pfnWinEventProc runs later, on the event loop of the calling thread, one event
+// after the other, never inside another callback or inside a window call. hmodWinEventProc
+// must be nullptr.
+//
+// Returns 0 for wrong arguments (no callback, a module, eventMin above eventMax), on a thread
+// without an event loop, or when events are switched off (SPINDECK_WINEVENTS=0, for a test of
+// the polling that a caller falls back to). Otherwise the hook watches the desktop whether or
+// not a client listens on it now: whenever a client that offers events is found (again), the
+// hook gets EVENT_SPINDECK_EVENTSLOST, and from then on that client's events; when the client
+// dies, the hook gets EVENT_SPINDECK_EVENTSLOST too.
+HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE hmodWinEventProc,
+                              WINEVENTPROC pfnWinEventProc, DWORD idProcess, DWORD idThread,
+                              DWORD dwFlags);
+// Ends a hook; its callback is not called again, even for events already received. FALSE for
+// a hook that does not exist.
+BOOL UnhookWinEvent(HWINEVENTHOOK hWinEventHook);
 
 }  // namespace win32

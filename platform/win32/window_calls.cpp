@@ -66,6 +66,7 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_GETTEXT:
     case EM_GETLINE:
+    case EM_GETLINEBYSERIAL:
       break;  // the buffer stays here; only its size travels
     default:
       r.d = static_cast<std::uint64_t>(lParam);
@@ -79,7 +80,7 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   if (Msg == WM_GETTEXT) {
     return CopyWithNul(reply->text, buffer, static_cast<int>(std::min<WPARAM>(wParam, 1u << 30)));
   }
-  if (Msg == EM_GETLINE) {
+  if (Msg == EM_GETLINE || Msg == EM_GETLINEBYSERIAL) {
     if (buffer == nullptr) return 0;
     WORD size = 0;
     std::memcpy(&size, buffer, sizeof size);

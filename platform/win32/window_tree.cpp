@@ -251,3 +251,17 @@ void WindowTree::ClearMenus(HWND window) {
 }
 
 }  // namespace win32
+
+namespace win32 {
+
+void WindowTree::NotifyWinEvent(DWORD event, HWND window) {
+  std::lock_guard guard(lock_);
+  if (eventSink_) eventSink_(event, window);
+}
+
+void WindowTree::SetEventSink(EventSink sink) {
+  std::lock_guard guard(lock_);
+  eventSink_ = std::move(sink);
+}
+
+}  // namespace win32

@@ -73,6 +73,16 @@ class WindowTree {
   bool MenuString(HMENU menu, UINT item, UINT flags, std::string& text) const;
   void ClearMenus(HWND window);
 
+  // Tells the desktop's subscribers of an event of the window (NotifyWinEvent). The tree
+  // sends EVENT_OBJECT_CREATE, EVENT_OBJECT_DESTROY, EVENT_OBJECT_REORDER (for the parent) and
+  // EVENT_OBJECT_NAMECHANGE itself; a window whose handler keeps a text of its own, such as a
+  // transcript, sends EVENT_OBJECT_VALUECHANGE when that text changes.
+  void NotifyWinEvent(DWORD event, HWND window);
+  // Where the events go (the desktop host); called with the tree's lock held, on the thread
+  // that changed the tree. Empty: nowhere.
+  using EventSink = std::function<void(DWORD event, HWND window)>;
+  void SetEventSink(EventSink sink);
+
   std::recursive_mutex& lock() const { return lock_; }
 
  private:
@@ -98,6 +108,7 @@ class WindowTree {
   std::map<HMENU, std::vector<MenuItem>> menus_;
   HWND next_;
   HMENU nextMenu_ = 1;
+  EventSink eventSink_;
 };
 
 // Case-blind comparison of class names.

@@ -65,6 +65,13 @@ TEST(Transcript, KeepsTheNewest500Lines) {
   EXPECT_EQ(t.Size(), 500u);
   EXPECT_EQ(t.Line(0), "S:\t3");
   EXPECT_EQ(t.Line(499), "S:\t502");
+  // Serials count every line said, trimmed ones included, and find only the lines held.
+  EXPECT_EQ(t.NextSerial(), 504u);
+  EXPECT_EQ(t.LineBySerial(3), nullptr);
+  ASSERT_NE(t.LineBySerial(4), nullptr);
+  EXPECT_EQ(*t.LineBySerial(4), "S:\t3");
+  EXPECT_EQ(*t.LineBySerial(503), "S:\t502");
+  EXPECT_EQ(t.LineBySerial(504), nullptr);
 }
 
 TEST(FormatEvent, JoinsWithTabsInUtf8AndKeepsOneLine) {
