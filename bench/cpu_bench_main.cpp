@@ -1,6 +1,11 @@
-// The CPU benchmarks of whole processes: playback into a PulseAudio null sink against mpg123,
-// and the program's idle CPU. Run by scripts/bench, inside scripts/with-pulse.
-//   spindeck_cpu_bench [playback] [idle]   (both when none is named)
+// The benchmarks of whole processes: the media player's and the whole program's playback into
+// a PulseAudio null sink against mpg123, the program's idle CPU, how fast it answers in the
+// chat room, and a room flooded by other chatters. Run by scripts/bench, inside
+// scripts/with-pulse.
+//   spindeck_cpu_bench [playback] [idle] [reply] [flood] [program-playback]   (all when none
+//   is named)
+// SPINDECK_BENCH_SPINDECK and SPINDECK_BENCH_AOLSIM name other executables of the program and
+// the chat client for the chat benchmarks, e.g. an older build's.
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -8,9 +13,13 @@
 #include <cstring>
 #include <string>
 
+#include "bench/chat_stage.h"
 #include "bench/child_process.h"
+#include "bench/flood_cpu.h"
 #include "bench/idle_cpu.h"
 #include "bench/playback_cpu.h"
+#include "bench/program_playback_cpu.h"
+#include "bench/reply_latency.h"
 
 namespace {
 
@@ -41,12 +50,23 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "spindeck_cpu_bench: the test song could not be made\n");
     return 1;
   }
+  std::printf("Chat benchmarks run %s\n  beside %s\n", spindeck::bench::ProgramExecutable().c_str(),
+              spindeck::bench::ClientExecutable().c_str());
   bool ok = true;
   if (Wants(argc, argv, "playback")) {
     ok = spindeck::bench::MeasurePlaybackCpu(song, kSongSeconds) && ok;
   }
+  if (Wants(argc, argv, "program-playback")) {
+    ok = spindeck::bench::MeasureProgramPlaybackCpu(songFolder, song, kSongSeconds) && ok;
+  }
   if (Wants(argc, argv, "idle")) {
     ok = spindeck::bench::MeasureIdleCpu(songFolder, kIdleWindowSeconds) && ok;
+  }
+  if (Wants(argc, argv, "reply")) {
+    ok = spindeck::bench::MeasureReplyLatency(songFolder) && ok;
+  }
+  if (Wants(argc, argv, "flood")) {
+    ok = spindeck::bench::MeasureFlood(songFolder, {500, 1000, 2000}) && ok;
   }
   return ok ? 0 : 1;
 }

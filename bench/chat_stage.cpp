@@ -1,0 +1,121 @@
+#include "bench/chat_stage.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace spindeck::bench {
+namespace {
+
+std::string FromEnvironment(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+Clock::time_point After(int ms) {
+  return Clock::now() + std::chrono::milliseconds(ms);
+}
+
+}  // namespace
+
+std::string ProgramExecutable() {
+  return FromEnvironment("SPINDECK_BENCH_SPINDECK", SPINDECK_EXE);
+}
+
+std::string ClientExecutable() {
+  return FromEnvironment("SPINDECK_BENCH_AOLSIM", AOLSIM_EXE);
+}
+
+ChatStage::ChatStage(const std::string& songFolder, const std::string& audio) {
+  if (!Start(songFolder, audio) && problem_.empty()) problem_ = "it could not be set up";
+}
+
+bool ChatStage::Start(const std::string& songFolder, const std::string& audio) {
+  namespace fs = std::filesystem;
+  if (!folder_.isValid()) return false;
+  const fs::path root = folder_.path().toStdString();
+  const std::string desktop = "SPINDECK_DESKTOP=" + (root / "desktop" / "socket").string();
+  client_ = std::make_unique<PipedChild>(std::vector<std::string>{ClientExecutable(), "--script"},
+                                         std::vector<std::string>{desktop},
+                                         (root / "aolsim.log").string(), ChildPipes::kStdio);
+  TimedLine first;
+  if (!client_->started() || !client_->NextLine(first, After(10000)) || first.text != "ready") {
+    problem_ = "the chat client (" + ClientExecutable() + ") did not start";
+    return false;
+  }
+  Command("signon\tDjSam\nroom\tlobby\n");
+
+  // The program runs from a program folder of its own, which holds its dirs.txt.
+  const fs::path programFolder = root / "program";
+  std::error_code error;
+  fs::create_directories(programFolder, error);
+  const fs::path exe = programFolder / "spindeck";
+  fs::copy_file(ProgramExecutable(), exe, error);
+  std::ofstream(programFolder / "dirs.txt", std::ios::binary) << songFolder << "\r\n";
+  program_ = std::make_unique<PipedChild>(
+      std::vector<std::string>{exe.string()},
+      std::vector<std::string>{desktop, "SPINDECK_AUDIO=" + audio, "QT_QPA_PLATFORM=offscreen"},
+      (root / "spindeck.log").string(), ChildPipes::kNone);
+  if (!program_->started()) {
+    problem_ = "the program (" + ProgramExecutable() + ") did not start";
+    return false;
+  }
+  // The program finds the client on its own time: the user asks until it answers.
+  const auto deadline = After(30000);
+  while (Clock::now() < deadline) {
+    if (Ask("eliteoff", 2000)) {
+      DrainUntilQuiet(1000, 5000);  // whatever else it says at its start
+      return true;
+    }
+    if (!program_->running()) break;
+  }
+  problem_ = "the program did not answer in the room";
+  return false;
+}
+
+Clock::time_point ChatStage::Say(const std::string& sender, const std::string& text) {
+  client_->Write("say\t" + sender + "\t" + text + "\n");
+  return Clock::now();
+}
+
+void ChatStage::Command(const std::string& line) {
+  client_->Write(line);
+}
+
+std::optional<RoomLine> ChatStage::NextLine(Clock::time_point until) {
+  TimedLine event;
+  while (client_->NextLine(event, until)) {
+    // "line ROOM SENDER TEXT"; the text may hold tabs of its own.
+    if (event.text.rfind("line\t", 0) != 0) continue;
+    const std::size_t room = event.text.find('\t', 5);
+    if (room == std::string::npos) continue;
+    const std::size_t sender = event.text.find('\t', room + 1);
+    if (sender == std::string::npos) continue;
+    return RoomLine{event.text.substr(room + 1, sender - room - 1), event.text.substr(sender + 1),
+                    event.at};
+  }
+  return std::nullopt;
+}
+
+void ChatStage::DrainUntilQuiet(int quietMs, int maxMs) {
+  const auto end = After(maxMs);
+  while (Clock::now() < end && NextLine(std::min(end, After(quietMs)))) {
+  }
+}
+
+std::optional<std::string> ChatStage::Ask(const std::string& command, int timeoutMs) {
+  Say(kUser, command);
+  const auto deadline = After(timeoutMs);
+  bool echoed = false;
+  while (const auto line = NextLine(deadline)) {
+    if (line->sender != kUser) continue;
+    if (!echoed && line->text == command) {
+      echoed = true;
+    } else if (echoed) {
+      return line->text;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace spindeck::bench
