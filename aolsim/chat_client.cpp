@@ -255,7 +255,7 @@ bool ChatClient::OnTranscript(HWND room, const Message& m, MessageResult& r) {
   const Transcript& transcript = it->second.transcript;
   switch (m.msg) {
     case win32::WM_GETTEXTLENGTH:
-      r.result = static_cast<win32::LRESULT>(transcript.Text().size());
+      r.result = static_cast<win32::LRESULT>(transcript.Length());
       return true;
     case win32::WM_GETTEXT:
       r.text = transcript.Text();

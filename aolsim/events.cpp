@@ -1,5 +1,7 @@
 #include "aolsim/events.h"
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <cstdio>
 
 #include "platform/text/cp1252.h"
@@ -16,9 +18,20 @@ std::string FormatEvent(const std::vector<std::string>& fields) {
 }
 
 void PrintEvent(const std::vector<std::string>& fields) {
-  const std::string line = FormatEvent(fields) + "\n";
+  std::string line = FormatEvent(fields);
+  line += '\n';
   std::fwrite(line.data(), 1, line.size(), stdout);
-  std::fflush(stdout);
+}
+
+void FlushEventsBeforeEachWait() {
+  // The dispatcher exists once the application object does.
+  QAbstractEventDispatcher* dispatcher = QCoreApplication::eventDispatcher();
+  if (dispatcher == nullptr) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // no loop to wait on: each line at once
+    return;
+  }
+  QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
+                   [] { std::fflush(stdout); });
 }
 
 }  // namespace aolsim

@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
   }
 
   if (script) {
+    aolsim::FlushEventsBeforeEachWait();
     aolsim::PrintEvent({"ready"});
     aolsim::StdinLines input(
         [&](const std::string& line) { return aolsim::RunCommand(client, line); }, end);

@@ -4,19 +4,34 @@
 
 namespace aolsim {
 
+namespace {
+
+constexpr std::size_t kLineBreakLength = 2;  // CR LF between two lines
+
+}  // namespace
+
 void Transcript::Add(const std::string& sender, const std::string& html) {
   lines_.push_back(sender + ":\t" + platform::RenderHtml(html));
+  length_ += lines_.back().size() + (lines_.size() > 1 ? kLineBreakLength : 0);
   ++nextSerial_;
-  while (lines_.size() > kMaxLines) lines_.pop_front();
+  while (lines_.size() > kMaxLines) {
+    length_ -= lines_.front().size() + kLineBreakLength;
+    lines_.pop_front();
+  }
+  textStale_ = true;
 }
 
-std::string Transcript::Text() const {
-  std::string text;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += lines_[i];
+const std::string& Transcript::Text() const {
+  if (textStale_) {
+    text_.clear();
+    text_.reserve(length_);
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+      if (i > 0) text_ += "\r\n";
+      text_ += lines_[i];
+    }
+    textStale_ = false;
   }
-  return text;
+  return text_;
 }
 
 std::string Transcript::Line(std::size_t index) const {

@@ -15,8 +15,11 @@ class Transcript {
   // Appends "sender:\t" + the rendered HTML; drops the oldest line beyond kMaxLines.
   void Add(const std::string& sender, const std::string& html);
 
-  // The lines joined with CR LF, without one after the last.
-  std::string Text() const;
+  // The lines joined with CR LF, without one after the last. Joined once per change: a
+  // reader asks for it far more often than a busy room changes it.
+  const std::string& Text() const;
+  // The length of Text(), kept as lines come and go (a reader asks for it on every look).
+  std::size_t Length() const { return length_; }
   std::size_t Size() const { return lines_.size(); }
   // The line count as an edit control reports it: 1 when empty.
   std::size_t LineCount() const { return lines_.empty() ? 1 : lines_.size(); }
@@ -30,6 +33,9 @@ class Transcript {
  private:
   std::deque<std::string> lines_;
   std::uint64_t nextSerial_ = 1;
+  std::size_t length_ = 0;
+  mutable std::string text_;
+  mutable bool textStale_ = false;
 };
 
 }  // namespace aolsim

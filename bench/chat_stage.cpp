@@ -26,11 +26,11 @@ std::string ClientExecutable() {
   return FromEnvironment("SPINDECK_BENCH_AOLSIM", AOLSIM_EXE);
 }
 
-ChatStage::ChatStage(const std::string& songFolder, const std::string& audio) {
-  if (!Start(songFolder, audio) && problem_.empty()) problem_ = "it could not be set up";
+ChatStage::ChatStage(const std::string& songFolder, const std::string& audio, StageCast cast) {
+  if (!Start(songFolder, audio, cast) && problem_.empty()) problem_ = "it could not be set up";
 }
 
-bool ChatStage::Start(const std::string& songFolder, const std::string& audio) {
+bool ChatStage::Start(const std::string& songFolder, const std::string& audio, StageCast cast) {
   namespace fs = std::filesystem;
   if (!folder_.isValid()) return false;
   const fs::path root = folder_.path().toStdString();
@@ -44,6 +44,7 @@ bool ChatStage::Start(const std::string& songFolder, const std::string& audio) {
     return false;
   }
   Command("signon\tDjSam\nroom\tlobby\n");
+  if (cast == StageCast::kClientAlone) return true;
 
   // The program runs from a program folder of its own, which holds its dirs.txt.
   const fs::path programFolder = root / "program";

@@ -21,14 +21,19 @@ struct RoomLine {
 
 inline constexpr char kUser[] = "DjSam";
 
+// Whether the program runs beside the client, or the client alone (to tell its own cost).
+enum class StageCast { kProgramAndClient, kClientAlone };
+
 class ChatStage {
  public:
   // `audio` is the program's SPINDECK_AUDIO; `songFolder` goes into its dirs.txt.
-  ChatStage(const std::string& songFolder, const std::string& audio);
+  ChatStage(const std::string& songFolder, const std::string& audio,
+            StageCast cast = StageCast::kProgramAndClient);
   ChatStage(const ChatStage&) = delete;
   ChatStage& operator=(const ChatStage&) = delete;
 
-  // Whether both processes run and the program answers the user; when not, why.
+  // Whether the processes run and the program (when there is one) answers the user; when
+  // not, why.
   bool ready() const { return problem_.empty(); }
   const std::string& problem() const { return problem_; }
 
@@ -50,7 +55,7 @@ class ChatStage {
   std::optional<std::string> Ask(const std::string& command, int timeoutMs);
 
  private:
-  bool Start(const std::string& songFolder, const std::string& audio);
+  bool Start(const std::string& songFolder, const std::string& audio, StageCast cast);
 
   QTemporaryDir folder_;
   std::unique_ptr<PipedChild> client_;

@@ -28,7 +28,9 @@ double Share(double before, double after, Clock::duration wall) {
   return (after - before) / std::chrono::duration<double>(wall).count() * 100;
 }
 
-FloodResult Flood(ChatStage& stage, int rate) {
+// Floods the room with the user's commands among the lines; waits for the answers when a
+// program is there to give them.
+FloodResult Flood(ChatStage& stage, int rate, bool answers) {
   FloodResult result;
   stage.Command("join\tAnn\njoin\tBob\n");
   stage.DrainUntilQuiet(500, 2000);
@@ -84,7 +86,7 @@ FloodResult Flood(ChatStage& stage, int rate) {
   result.clientPercent = Share(client0, ProcessCpuSeconds(stage.clientPid()), wall);
 
   const auto graceEnd = Clock::now() + std::chrono::milliseconds(kAnswerGraceMs);
-  while (result.answered < kCommands && Clock::now() < graceEnd) take(graceEnd);
+  while (answers && result.answered < kCommands && Clock::now() < graceEnd) take(graceEnd);
   stage.DrainUntilQuiet(300, 1000);
   return result;
 }
@@ -99,13 +101,16 @@ bool MeasureFlood(const std::string& songFolder, const std::vector<int>& linesPe
       kFloodMs / 1000, kCommands, kCpuGoalPercent);
   bool ok = true;
   for (int rate : linesPerSecond) {
+    // The client's own cost, without the program's calls: the baseline of its share below.
+    ChatStage alone(songFolder, "null", StageCast::kClientAlone);
+    const FloodResult a = alone.ready() ? Flood(alone, rate, false) : FloodResult{};
     ChatStage stage(songFolder, "null");
     if (!stage.ready()) {
       std::printf("  %5d lines/s: not measured: %s\n", rate, stage.problem().c_str());
       ok = false;
       continue;
     }
-    const FloodResult r = Flood(stage, rate);
+    const FloodResult r = Flood(stage, rate, true);
     const bool met = r.answered >= kCommands && r.programPercent <= kCpuGoalPercent &&
                      r.clientPercent <= kCpuGoalPercent && r.programPercent >= 0 &&
                      r.clientPercent >= 0;
@@ -114,6 +119,10 @@ bool MeasureFlood(const std::string& songFolder, const std::vector<int>& linesPe
         "client behind its input by up to %.0f ms%s: %s\n",
         rate, r.answered, kCommands, r.programPercent, r.clientPercent, r.worstEchoMs,
         r.mostUnwritten > 0 ? " (its input pipe was full)" : "", met ? "met" : "MISSED");
+    std::printf(
+        "  %5s          the client alone (no program): %5.1f %% of a core, behind by up to "
+        "%.0f ms%s\n",
+        "", a.clientPercent, a.worstEchoMs, a.mostUnwritten > 0 ? " (input pipe full)" : "");
   }
   return ok;
 }

@@ -74,6 +74,25 @@ TEST(Transcript, KeepsTheNewest500Lines) {
   EXPECT_EQ(t.LineBySerial(504), nullptr);
 }
 
+TEST(Transcript, TextAndLengthFollowEveryLineInAndOut) {
+  Transcript t;
+  EXPECT_EQ(t.Length(), 0u);
+  t.Add("Bob", "one");
+  EXPECT_EQ(t.Text(), "Bob:\tone");  // read between the lines: a joined text must not go stale
+  EXPECT_EQ(t.Length(), t.Text().size());
+  t.Add("Ann", "two");
+  EXPECT_EQ(t.Text(), "Bob:\tone\r\nAnn:\ttwo");
+  EXPECT_EQ(t.Length(), t.Text().size());
+  for (int i = 0; i < 600; ++i) {
+    t.Add("S", std::string(static_cast<std::size_t>(i % 7), 'x'));
+    if (i % 97 == 0) {
+      ASSERT_EQ(t.Length(), t.Text().size()) << "after line " << i;
+    }
+  }
+  EXPECT_EQ(t.Text().rfind("S:\t", 0), 0u);
+  EXPECT_EQ(t.Length(), t.Text().size());
+}
+
 TEST(FormatEvent, JoinsWithTabsInUtf8AndKeepsOneLine) {
   EXPECT_EQ(FormatEvent({"line", "r\xE1", "Bob", "a\r\nb"}), "line\tr\xC3\xA1\tBob\ta  b");
 }
