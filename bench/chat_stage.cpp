@@ -64,7 +64,10 @@ bool ChatStage::Start(const std::string& songFolder, const std::string& audio, S
   // The program finds the client on its own time: the user asks until it answers.
   const auto deadline = After(30000);
   while (Clock::now() < deadline) {
-    if (Ask("eliteoff", 2000)) {
+    // Its greeting may come first; the answer to the command is the sign. The elite letters
+    // stay off, so that every answer reads as plain words.
+    const auto answer = Ask("eliteoff", 2000);
+    if (answer && answer->find("elite") != std::string::npos) {
       DrainUntilQuiet(1000, 5000);  // whatever else it says at its start
       return true;
     }

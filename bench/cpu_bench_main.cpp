@@ -38,6 +38,7 @@ bool Wants(int argc, char** argv, const char* what) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as it comes, also into a file
   QTemporaryDir work;
   const std::string songFolder = work.filePath("songs").toStdString();
   const std::string song = songFolder + "/bench song.mp3";
