@@ -31,12 +31,25 @@ ChatStage::ChatStage(const std::string& songFolder, const std::string& audio, St
 }
 
 bool ChatStage::Start(const std::string& songFolder, const std::string& audio, StageCast cast) {
-  namespace fs = std::filesystem;
   if (!folder_.isValid()) return false;
-  const fs::path root = folder_.path().toStdString();
-  const std::string desktop = "SPINDECK_DESKTOP=" + (root / "desktop" / "socket").string();
+  const std::filesystem::path root = folder_.path().toStdString();
+  desktop_ = "SPINDECK_DESKTOP=" + (root / "desktop" / "socket").string();
+  if (cast != StageCast::kProgramAlone && !StartClient()) return false;
+  if (cast == StageCast::kClientAlone) return true;
+  if (!StartProgram(songFolder, audio)) return false;
+  return cast == StageCast::kProgramAlone || AwaitAnswer();
+}
+
+bool ChatStage::AttachClient() {
+  if (client_) return ready();
+  if (!StartClient() || !AwaitAnswer()) return false;
+  return true;
+}
+
+bool ChatStage::StartClient() {
+  const std::filesystem::path root = folder_.path().toStdString();
   client_ = std::make_unique<PipedChild>(std::vector<std::string>{ClientExecutable(), "--script"},
-                                         std::vector<std::string>{desktop},
+                                         std::vector<std::string>{desktop_},
                                          (root / "aolsim.log").string(), ChildPipes::kStdio);
   TimedLine first;
   if (!client_->started() || !client_->NextLine(first, After(10000)) || first.text != "ready") {
@@ -44,9 +57,13 @@ bool ChatStage::Start(const std::string& songFolder, const std::string& audio, S
     return false;
   }
   Command("signon\tDjSam\nroom\tlobby\n");
-  if (cast == StageCast::kClientAlone) return true;
+  return true;
+}
 
+bool ChatStage::StartProgram(const std::string& songFolder, const std::string& audio) {
+  namespace fs = std::filesystem;
   // The program runs from a program folder of its own, which holds its dirs.txt.
+  const fs::path root = folder_.path().toStdString();
   const fs::path programFolder = root / "program";
   std::error_code error;
   fs::create_directories(programFolder, error);
@@ -55,12 +72,16 @@ bool ChatStage::Start(const std::string& songFolder, const std::string& audio, S
   std::ofstream(programFolder / "dirs.txt", std::ios::binary) << songFolder << "\r\n";
   program_ = std::make_unique<PipedChild>(
       std::vector<std::string>{exe.string()},
-      std::vector<std::string>{desktop, "SPINDECK_AUDIO=" + audio, "QT_QPA_PLATFORM=offscreen"},
+      std::vector<std::string>{desktop_, "SPINDECK_AUDIO=" + audio, "QT_QPA_PLATFORM=offscreen"},
       (root / "spindeck.log").string(), ChildPipes::kNone);
   if (!program_->started()) {
     problem_ = "the program (" + ProgramExecutable() + ") did not start";
     return false;
   }
+  return true;
+}
+
+bool ChatStage::AwaitAnswer() {
   // The program finds the client on its own time: the user asks until it answers.
   const auto deadline = After(30000);
   while (Clock::now() < deadline) {
@@ -75,6 +96,10 @@ bool ChatStage::Start(const std::string& songFolder, const std::string& audio, S
   }
   problem_ = "the program did not answer in the room";
   return false;
+}
+
+bool ChatStage::programRunning() {
+  return program_ && program_->running();
 }
 
 Clock::time_point ChatStage::Say(const std::string& sender, const std::string& text) {

@@ -21,8 +21,9 @@ struct RoomLine {
 
 inline constexpr char kUser[] = "DjSam";
 
-// Whether the program runs beside the client, or the client alone (to tell its own cost).
-enum class StageCast { kProgramAndClient, kClientAlone };
+// Whether the program runs beside the client, the client alone (to tell its own cost), or
+// the program alone until AttachClient().
+enum class StageCast { kProgramAndClient, kClientAlone, kProgramAlone };
 
 class ChatStage {
  public:
@@ -36,6 +37,11 @@ class ChatStage {
   // not, why.
   bool ready() const { return problem_.empty(); }
   const std::string& problem() const { return problem_; }
+
+  // Starts the client beside a program that ran alone, and waits for the program to answer
+  // in its room; false when it does not (problem() tells why).
+  bool AttachClient();
+  bool programRunning();
 
   long programPid() const { return program_ ? program_->pid() : -1; }
   long clientPid() const { return client_ ? client_->pid() : -1; }
@@ -56,10 +62,15 @@ class ChatStage {
 
  private:
   bool Start(const std::string& songFolder, const std::string& audio, StageCast cast);
+  bool StartClient();
+  bool StartProgram(const std::string& songFolder, const std::string& audio);
+  // Says the user's command until the program answers it.
+  bool AwaitAnswer();
 
   QTemporaryDir folder_;
   std::unique_ptr<PipedChild> client_;
   std::unique_ptr<PipedChild> program_;
+  std::string desktop_;  // "SPINDECK_DESKTOP=socket path", for both
   std::string problem_;
 };
 

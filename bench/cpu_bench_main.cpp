@@ -5,13 +5,16 @@
 //   spindeck_cpu_bench [playback] [idle] [reply] [flood] [program-playback]   (all when none
 //   is named)
 // SPINDECK_BENCH_SPINDECK and SPINDECK_BENCH_AOLSIM name other executables of the program and
-// the chat client for the chat benchmarks, e.g. an older build's.
+// the chat client for the chat benchmarks, e.g. an older build's; SPINDECK_BENCH_FLOOD_RATES
+// other rates for the flood; SPINDECK_BENCH_VERBOSE=1 shows the user's lines of the flood.
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "bench/chat_stage.h"
 #include "bench/child_process.h"
@@ -32,6 +35,21 @@ bool Wants(int argc, char** argv, const char* what) {
     if (std::strcmp(argv[i], what) == 0) return true;
   }
   return false;
+}
+
+// The flood's rates in lines a second: SPINDECK_BENCH_FLOOD_RATES (e.g. "2000" or
+// "500,1000"), or the ladder.
+std::vector<int> FloodRates() {
+  std::vector<int> rates;
+  const char* text = std::getenv("SPINDECK_BENCH_FLOOD_RATES");
+  for (const char* p = text; p != nullptr && *p != '\0';) {
+    char* end = nullptr;
+    const long rate = std::strtol(p, &end, 10);
+    if (end == p) break;
+    if (rate > 0 && rate <= 100000) rates.push_back(static_cast<int>(rate));
+    p = *end == ',' ? end + 1 : end;
+  }
+  return rates.empty() ? std::vector<int>{500, 1000, 2000} : rates;
 }
 
 }  // namespace
@@ -67,7 +85,7 @@ int main(int argc, char** argv) {
     ok = spindeck::bench::MeasureReplyLatency(songFolder) && ok;
   }
   if (Wants(argc, argv, "flood")) {
-    ok = spindeck::bench::MeasureFlood(songFolder, {500, 1000, 2000}) && ok;
+    ok = spindeck::bench::MeasureFlood(songFolder, FloodRates()) && ok;
   }
   return ok ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "bench/chat_stage.h"
 #include "bench/child_process.h"
@@ -39,9 +40,11 @@ FloodResult Flood(ChatStage& stage, int rate, bool answers) {
   std::vector<Clock::time_point> commandSaid;
   int echoes = 0;
   long linesSaid = 0;
+  const bool verbose = std::getenv("SPINDECK_BENCH_VERBOSE") != nullptr;
   auto take = [&](Clock::time_point until) {
     while (const auto line = stage.NextLine(until)) {
       if (line->sender != kUser) continue;
+      if (verbose) std::fprintf(stderr, "flood: %s\n", line->text.c_str());
       const bool echo =
           echoes < static_cast<int>(commandSaid.size()) && line->text == commands[echoes % 2];
       if (echo) {

@@ -2,18 +2,15 @@
 
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QTemporaryDir>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <thread>
 
+#include "bench/chat_stage.h"
 #include "bench/child_process.h"
-#include "tests/e2e/processes.h"
 
 namespace spindeck::bench {
 namespace {
@@ -63,14 +60,13 @@ void Print(const char* window, const WindowUse& use) {
   std::printf(", goal < %.1f %%: %s\n", kGoalPercent, met ? "met" : "MISSED");
 }
 
-// Says a command as the user and waits for the program's reply, which must hold `reply`: the
-// user's own line comes back first, then the reply. Prints what came instead.
-bool Command(e2e::AolSim& sim, const std::string& text, const std::string& reply) {
-  sim.Command({"say", "DjSam", text});
-  const std::string echo = sim.WaitForLine("DjSam", 8000);
-  const std::string answer = echo == text ? sim.WaitForLine("DjSam", 8000) : echo;
-  if (answer.find(reply) != std::string::npos) return true;
-  std::printf("  \"%s\" was answered with: %s\n", text.c_str(), answer.c_str());
+// Says a command as the user and waits for the program's answer, which must hold `reply`.
+// Prints what came instead.
+bool Command(ChatStage& stage, const std::string& text, const std::string& reply) {
+  const auto answer = stage.Ask(text, 8000);
+  if (answer && answer->find(reply) != std::string::npos) return true;
+  std::printf("  \"%s\" was answered with: %s\n", text.c_str(),
+              answer ? answer->c_str() : "<nothing>");
   return false;
 }
 
@@ -104,62 +100,44 @@ bool MeasureIdleCpu(const std::string& songFolder, int windowSeconds) {
       "\nIdle CPU of the whole program (SPINDECK_AUDIO=null), %d s windows, to %.2f %% (one "
       "clock tick); baseline an idle Qt widgets application:\n",
       windowSeconds, 100.0 / static_cast<double>(sysconf(_SC_CLK_TCK)) / windowSeconds);
-  e2e::TestDesktop desktop;
-  QTemporaryDir folder;
-  const QString programFolder = folder.filePath("program");
-  QDir().mkpath(programFolder);
-  QFile dirs(programFolder + "/dirs.txt");
-  if (!dirs.open(QIODevice::WriteOnly)) {
-    std::printf("  not measured: cannot write dirs.txt\n");
-    return false;
-  }
-  dirs.write(QByteArray::fromStdString(songFolder) + "\r\n");
-  dirs.close();
-
   IdleBaseline baseline;
   if (!baseline.running()) {
     std::printf("  not measured: the idle Qt application did not start\n");
     return false;
   }
-  e2e::Spindeck program(desktop.path(), programFolder);
-  if (!program.running()) {
-    std::printf("  not measured: the program did not start\n");
+  ChatStage stage(songFolder, "null", StageCast::kProgramAlone);
+  if (!stage.ready()) {
+    std::printf("  not measured: %s\n", stage.problem().c_str());
     return false;
   }
-  std::this_thread::sleep_for(std::chrono::seconds(3));  // past its start-up
-  const long pid = static_cast<long>(program.pid());
+  // Past its start-up. A plain wait, so that this process itself stays idle meanwhile.
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  const long pid = stage.programPid();
   const long basePid = baseline.pid();
   Print("no chat client", MeasureWindow(pid, basePid, windowSeconds));
 
-  e2e::AolSim sim(desktop.path());
-  if (!sim.ready()) {
-    std::printf("  not measured further: the stand-in chat client did not start\n");
-    return false;
-  }
-  sim.Command({"signon", "DjSam"});
-  sim.Command({"room", "lobby"});
-  e2e::Spin(1500);  // the program finds the client and takes the room's lines as read
-  if (!Command(sim, "eliteoff", "elite")) {
-    std::printf("  not measured further: the program did not answer in the room\n");
+  // The program finds the client and answers there.
+  if (!stage.AttachClient()) {
+    std::printf("  not measured further: %s\n", stage.problem().c_str());
     return false;
   }
   // A quiet room: the scanner reads a room less often once it has been quiet for a while.
-  e2e::Spin(kQuietRoomMs);
+  stage.DrainUntilQuiet(kQuietRoomMs, 2 * kQuietRoomMs);
   Print("chat client connected", MeasureWindow(pid, basePid, windowSeconds));
 
   // The library is read afresh, so that song 1 is the one song of the song folder.
-  if (!Command(sim, "ref", "dirs") || !Command(sim, "p 1", "playing")) {
+  if (!Command(stage, "ref", "dirs") || !Command(stage, "p 1", "playing")) {
     std::printf("  not measured further: the program did not play song 1\n");
     return false;
   }
-  e2e::Spin(2000);
-  if (!Command(sim, "stop", "stopped")) {
+  stage.DrainUntilQuiet(2000, 2000);
+  if (!Command(stage, "stop", "stopped")) {
     std::printf("  not measured further: the program did not stop the song\n");
     return false;
   }
-  e2e::Spin(kQuietRoomMs);
+  stage.DrainUntilQuiet(kQuietRoomMs, 2 * kQuietRoomMs);
   Print("after a song played and stopped", MeasureWindow(pid, basePid, windowSeconds));
-  return program.running();
+  return stage.programRunning();
 }
 
 }  // namespace spindeck::bench
