@@ -1,13 +1,23 @@
 #pragma once
 // A chat scanner: once started, it reports every new line of the open chat room's
-// transcript once, in order, as (sender, text), on the event loop. It polls the transcript
-// through the window services, with a cheap look at its length and ends first. A line is new
-// when it entered the transcript after the scanner first saw that room since its start: a room
-// seen for the first time has its present lines taken as read, and a room that comes back on
-// top resumes after the last line read there.
+// transcript once, in order, as (sender, text), on the event loop. A line is new when it
+// entered the transcript after the scanner first saw that room since its start: a room seen
+// for the first time has its present lines taken as read, and a room that comes back on top
+// resumes after the last line read there.
+//
+// It looks at the transcript when the client's window events say that something changed: a
+// line entered the open room's transcript, or a window was made, destroyed or brought on top.
+// A quiet room is never read. A client that offers no events is polled instead, every 50 ms
+// while the room talks and less often while it is quiet.
+//
+// A transcript that numbers its lines (EM_GETNEXTLINESERIAL) is read from the line after the
+// last one read, by serial number: a trim never hides a line and no text is compared. Other
+// transcripts are read whole, and the new lines found by matching them against the lines
+// read before.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -29,6 +39,7 @@ class ChatScanner : public QObject {
   // findTranscript gives the transcript window of the open room (0 when none). ownLines and
   // userName, when given, leave out the lines the program itself sent under the user's name.
   ChatScanner(WindowFinder findTranscript, OwnLines* ownLines = nullptr, NameSource userName = {});
+  ~ChatScanner() override;
 
   void setLineHandler(LineHandler handler) { handler_ = std::move(handler); }
 
@@ -37,14 +48,18 @@ class ChatScanner : public QObject {
   void start();
   // Report no more lines, also none that were found but not yet delivered.
   void stop();
-  bool scanning() const { return timer_.isActive(); }
+  bool scanning() const { return scanning_; }
+  // True while the client's window events wake the scanner, false while it polls.
+  bool eventDriven() const { return hook_ != 0; }
 
-  // One poll, as the timer does it (tests call it directly).
+  // One look at the open room now, as an event or the polling timer makes it (tests call it
+  // directly).
   void poll();
 
-  // A room that is talking is read every 50 ms. Once it has been quiet for a while, the poll
-  // interval doubles step by step up to 1 s, so that a quiet room costs the computer next
-  // to nothing; the first change seen brings the 50 ms back.
+  // Polling: a room that is talking is read every 50 ms. Once it has been quiet for a while,
+  // the interval doubles step by step up to 1 s, so that a quiet room costs the computer next
+  // to nothing; the first change seen brings the 50 ms back. Driven by events, a read that
+  // failed is tried again after kQuietPollMs.
   static constexpr int kPollMs = 50;
   static constexpr int kQuietPollMs = 1000;
   static constexpr int kQuietAfterMs = 3000;
@@ -52,15 +67,26 @@ class ChatScanner : public QObject {
 
  private:
   struct Seen {
+    // The serial of the next line to read, for a transcript that numbers its lines; else 0.
+    std::uint64_t nextSerial = 0;
+    // What was read of a transcript that does not number its lines.
     int length = -1;
     std::string first;
     std::string last;
     std::vector<TranscriptLine> lines;
   };
+  enum class Read { kUnchanged, kNew, kFailed };
+
+  void OnWinEvent(win32::DWORD event, win32::HWND window);
+  void LookSoon(bool findRoom);
+  // Takes the transcript's present lines as read; false when the read failed.
+  bool TakeAsRead(win32::HWND transcript);
+  Read ReadBySerial(win32::HWND transcript, Seen& seen, std::vector<TranscriptLine>& fresh);
+  Read ReadWhole(win32::HWND transcript, Seen& seen, bool watched,
+                 std::vector<TranscriptLine>& fresh);
   bool Unchanged(win32::HWND transcript, const Seen& seen, int length, std::string& first,
                  std::string& last) const;
-  // Reads the transcript and takes its lines as read; false when the read failed.
-  bool TakeAsRead(win32::HWND transcript);
+  void Queue(const std::vector<TranscriptLine>& fresh);
   void Deliver(const TranscriptLine& line);
   void NoteActivity(bool changed);
 
@@ -69,10 +95,14 @@ class ChatScanner : public QObject {
   NameSource userName_;
   int ownId_;
   LineHandler handler_;
-  QTimer timer_;
+  bool scanning_ = false;
+  win32::HWINEVENTHOOK hook_ = 0;
+  bool lookQueued_ = false;            // a look is queued on the event loop
+  bool findRoom_ = true;               // the next look finds the open room again
+  QTimer timer_;                       // polls without events; retries a failed read with them
   QElapsedTimer sinceChange_;          // since the transcript last changed (or the scanner started)
   std::map<win32::HWND, Seen> rooms_;  // what was last read of each room's transcript
-  win32::HWND lastPolled_ = 0;         // the transcript read at the previous poll
+  win32::HWND lastPolled_ = 0;         // the transcript read at the previous look
   unsigned generation_ = 0;            // bumped by stop(), so queued lines of before are dropped
 };
 

@@ -20,6 +20,11 @@ class TestDesktop {
     setenv("SPINDECK_DESKTOP", path_.c_str(), 1);
   }
   void Serve() { host_ = std::make_unique<win32::DesktopThread>(tree, path_); }
+  // The client stops serving and starts again on the same desktop, with the same windows.
+  void Restart() {
+    host_.reset();
+    Serve();
+  }
 
   HWND Frame() {
     if (frame_ == 0) {
