@@ -274,8 +274,9 @@ void ChatScanner::Queue(const std::vector<TranscriptLine>& fresh) {
 }
 
 void ChatScanner::Deliver(const TranscriptLine& line) {
-  if (ownLines_ != nullptr && (!userName_ || userName_() == line.sender) &&
-      ownLines_->TakeIfOwn(line.text, ownId_)) {
+  // Who the user is is asked only for a line whose text the program sent.
+  if (ownLines_ != nullptr && ownLines_->Holds(line.text, ownId_) &&
+      (!userName_ || userName_() == line.sender) && ownLines_->TakeIfOwn(line.text, ownId_)) {
     return;
   }
   if (handler_) handler_(line.sender, line.text);

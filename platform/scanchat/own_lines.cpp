@@ -16,16 +16,24 @@ void OwnLines::NoteSent(const std::string& html) {
   if (sent_.size() > kKeepLines) sent_.pop_front();
 }
 
-bool OwnLines::TakeIfOwn(const std::string& shownText, int reader) {
+OwnLines::Sent* OwnLines::Find(const std::string& shownText, int reader) {
   DropExpired();
   const unsigned bit = 1u << reader;
   for (auto& line : sent_) {
-    if ((line.takenBy & bit) == 0 && line.shown == shownText) {
-      line.takenBy |= bit;
-      return true;
-    }
+    if ((line.takenBy & bit) == 0 && line.shown == shownText) return &line;
   }
-  return false;
+  return nullptr;
+}
+
+bool OwnLines::Holds(const std::string& shownText, int reader) {
+  return Find(shownText, reader) != nullptr;
+}
+
+bool OwnLines::TakeIfOwn(const std::string& shownText, int reader) {
+  Sent* line = Find(shownText, reader);
+  if (line == nullptr) return false;
+  line->takenBy |= 1u << reader;
+  return true;
 }
 
 void OwnLines::DropExpired() {

@@ -17,6 +17,9 @@ class OwnLines {
   // True, once for each reader, when a line of the user with this shown text is one the
   // program sent.
   bool TakeIfOwn(const std::string& shownText, int reader);
+  // True when TakeIfOwn would take it, without taking it: a cheap look before asking who the
+  // user is.
+  bool Holds(const std::string& shownText, int reader);
 
  private:
   struct Sent {
@@ -25,6 +28,7 @@ class OwnLines {
     unsigned takenBy = 0;
   };
   void DropExpired();
+  Sent* Find(const std::string& shownText, int reader);
 
   std::deque<Sent> sent_;
   QElapsedTimer clock_;
