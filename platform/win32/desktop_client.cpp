@@ -31,9 +31,11 @@ bool StillFit(const KeptConnection& c, const std::string& path) {
   return r == 0;
 }
 
-// The reply to the request `id`; `unasked` tells of bytes that came after it.
+// The reply to the request `id`; `unasked` tells of bytes that came after it, `unanswered` of
+// an owner that closed the connection before answering anything.
 std::optional<protocol::Reply> AwaitReply(int fd, std::uint32_t id,
-                                          DesktopClock::time_point deadline, bool& unasked) {
+                                          DesktopClock::time_point deadline, bool& unasked,
+                                          bool& unanswered) {
   std::string buffer;
   char chunk[65536];
   while (true) {
@@ -51,9 +53,30 @@ std::optional<protocol::Reply> AwaitReply(int fd, std::uint32_t id,
     } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
       if (!WaitForFd(fd, POLLIN, deadline)) return std::nullopt;
     } else {
+      unanswered = n == 0 && buffer.empty();
       return std::nullopt;  // closed by the owner
     }
   }
+}
+
+// Sends the request on the kept connection and waits for the reply. `retry` tells that the
+// owner certainly did not act on it: it hung up before taking it whole, or closed the
+// connection without an answer (an owner serves every request it has taken before it looks at
+// anything else, and what it has answered reaches the caller even when it closes next).
+std::optional<protocol::Reply> CallOnce(const std::string& frame, std::uint32_t id,
+                                        DesktopClock::time_point deadline, bool& retry) {
+  retry = false;
+  if (!SendAll(kept.fd.get(), frame, deadline)) {
+    kept = {};
+    retry = true;
+    return std::nullopt;
+  }
+  bool unasked = false;
+  auto reply = AwaitReply(kept.fd.get(), id, deadline, unasked, retry);
+  // After an error or a timeout the connection is dropped: a late reply must never be taken
+  // for the next call's.
+  if (!reply || unasked) kept = {};
+  return reply;
 }
 
 }  // namespace
@@ -69,27 +92,24 @@ std::uint32_t NextRequestId() {
 std::optional<protocol::Reply> CallDesktop(protocol::Request request) {
   const auto deadline = DesktopClock::now() + std::chrono::milliseconds(kCallTimeoutMs);
   const std::string path = DesktopPath();
+  if (!TrustedFolder(path)) {
+    kept = {};
+    return std::nullopt;
+  }
   request.id = NextRequestId();
   const std::string frame = protocol::EncodeRequest(request);
-  bool reused = StillFit(kept, path);
+  const bool reused = StillFit(kept, path);
   if (!reused) kept = KeptConnection{ConnectDesktop(path, deadline), path};
   if (!kept.fd) return std::nullopt;
-  if (!SendAll(kept.fd.get(), frame, deadline)) {
-    // The owner never got the whole request, so it is safe to send again. A kept connection
-    // may have been dropped by an owner that restarted or evicted it since it was checked.
-    kept = {};
-    if (!reused) return std::nullopt;
+  bool retry = false;
+  auto reply = CallOnce(frame, request.id, deadline, retry);
+  // A kept connection may have been dropped by an owner that restarted, or that closed it as
+  // the oldest of too many, after it was checked: a new one is tried once.
+  if (!reply && retry && reused) {
     kept = KeptConnection{ConnectDesktop(path, deadline), path};
-    if (!kept.fd || !SendAll(kept.fd.get(), frame, deadline)) {
-      kept = {};
-      return std::nullopt;
-    }
+    if (!kept.fd) return std::nullopt;
+    reply = CallOnce(frame, request.id, deadline, retry);
   }
-  bool unasked = false;
-  auto reply = AwaitReply(kept.fd.get(), request.id, deadline, unasked);
-  // After an error or a timeout the connection is dropped: a late reply must never be taken
-  // for the next call's.
-  if (!reply || unasked) kept = {};
   return reply;
 }
 

@@ -87,7 +87,7 @@ void DesktopHost::Accept() {
     connect(socket, &QLocalSocket::disconnected, this, [this, socket] { Forget(socket); });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Serve(socket); });
     connect(socket, &QLocalSocket::bytesWritten, this, [this, socket] { Drained(socket); });
-    EvictIdleCallConnection();
+    EvictCallConnection(socket);
     if (peers_.count(socket)) Serve(socket);
   }
 }
@@ -98,35 +98,36 @@ void DesktopHost::Forget(QLocalSocket* socket) {
   socket->deleteLater();
 }
 
-// Callers keep their connections, so of too many open at once the oldest idle one goes: its
-// caller opens a new one for its next call, and the memory that peers hold stays bounded.
-void DesktopHost::EvictIdleCallConnection() {
+// Of too many call connections one goes: the oldest that holds an unfinished request (what a
+// stuck or hostile peer does, and what costs memory here), else the oldest idle one, whose
+// caller opens a new one for its next call. The newcomer is spared, so that its call is
+// answered.
+void DesktopHost::EvictCallConnection(QLocalSocket* newcomer) {
   int calls = 0;
-  QLocalSocket* oldestIdle = nullptr;
-  QLocalSocket* oldest = nullptr;
+  QLocalSocket* victim = nullptr;
+  std::uint64_t victimSerial = 0;
+  bool victimUnfinished = false;
   for (auto& [socket, peer] : peers_) {
     if (peer.subscriber) continue;
     ++calls;
-    if (socket->state() != QLocalSocket::ConnectedState) continue;
-    if (oldest == nullptr || peer.serial < peers_[oldest].serial) oldest = socket;
-    if (peer.pending.empty() && socket->bytesAvailable() == 0 &&
-        (oldestIdle == nullptr || peer.serial < peers_[oldestIdle].serial)) {
-      oldestIdle = socket;
+    if (socket == newcomer || socket->state() != QLocalSocket::ConnectedState) continue;
+    const bool unfinished = !peer.pending.empty();
+    if (victim == nullptr || (unfinished && !victimUnfinished) ||
+        (unfinished == victimUnfinished && peer.serial < victimSerial)) {
+      victim = socket;
+      victimSerial = peer.serial;
+      victimUnfinished = unfinished;
     }
   }
-  if (calls <= kMaxConnections) return;
-  QLocalSocket* victim = oldestIdle != nullptr ? oldestIdle : oldest;
-  if (victim != nullptr) victim->abort();
+  if (calls > kMaxConnections && victim != nullptr) victim->abort();
 }
 
-bool DesktopHost::Subscribe(QLocalSocket* socket, Peer& peer, DWORD first, DWORD last, DWORD pid,
-                            DWORD thread) {
+bool DesktopHost::Subscribe(Peer& peer, DWORD first, DWORD last, DWORD pid, DWORD thread) {
   if (!peer.subscriber) {
     int subscribers = 0;
     for (const auto& [s, p] : peers_) subscribers += p.subscriber ? 1 : 0;
     if (subscribers >= kMaxSubscribers) return false;
   }
-  (void)socket;
   peer.subscriber = true;
   peer.eventMin = first;
   peer.eventMax = last;
@@ -217,9 +218,8 @@ void DesktopHost::Serve(QLocalSocket* socket) {
       case Op::kSubscribe: {
         it = peers_.find(socket);
         if (it == peers_.end()) return;
-        if (!Subscribe(socket, it->second, static_cast<DWORD>(request->a),
-                       static_cast<DWORD>(request->b), static_cast<DWORD>(request->c),
-                       static_cast<DWORD>(request->d))) {
+        if (!Subscribe(it->second, static_cast<DWORD>(request->a), static_cast<DWORD>(request->b),
+                       static_cast<DWORD>(request->c), static_cast<DWORD>(request->d))) {
           socket->abort();  // too many subscribers: the caller tries again later
           return;
         }

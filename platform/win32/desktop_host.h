@@ -58,9 +58,8 @@ class DesktopHost : public QObject {
   void Accept();
   void Serve(class QLocalSocket* socket);
   void Forget(QLocalSocket* socket);
-  void EvictIdleCallConnection();
-  bool Subscribe(QLocalSocket* socket, Peer& peer, DWORD first, DWORD last, DWORD pid,
-                 DWORD thread);
+  void EvictCallConnection(QLocalSocket* newcomer);
+  bool Subscribe(Peer& peer, DWORD first, DWORD last, DWORD pid, DWORD thread);
   // Called by the tree, on any thread, with the tree's lock held.
   void QueueEvent(DWORD event, HWND window);
   void SendEvents();

@@ -19,16 +19,6 @@ int MsLeft(DesktopClock::time_point deadline) {
   return left < 0 ? 0 : static_cast<int>(left);
 }
 
-// The socket's folder must be a real folder of this user, closed to others, as the host makes
-// it. Under /tmp another user could otherwise prepare the folder and serve windows of their
-// own: they would read every line the program types and could feed it commands.
-bool TrustedFolder(const std::string& socketPath) {
-  const std::string folder = std::filesystem::path(socketPath).parent_path().string();
-  struct stat info {};
-  if (::lstat(folder.empty() ? "." : folder.c_str(), &info) != 0) return false;
-  return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
-}
-
 // The owner of the socket must run as this user (or as root).
 bool TrustedPeer(int fd) {
   ucred cred{};
@@ -38,6 +28,13 @@ bool TrustedPeer(int fd) {
 }
 
 }  // namespace
+
+bool TrustedFolder(const std::string& socketPath) {
+  const std::string folder = std::filesystem::path(socketPath).parent_path().string();
+  struct stat info {};
+  if (::lstat(folder.empty() ? "." : folder.c_str(), &info) != 0) return false;
+  return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
   if (this != &other) {

@@ -26,6 +26,12 @@ class UniqueFd {
 
 using DesktopClock = std::chrono::steady_clock;
 
+// The socket's folder must be a real folder of this user, closed to others, as the host makes
+// it. Under /tmp another user could otherwise prepare the folder and serve windows of their
+// own: they would read every line the program types and could feed it commands. Looked at
+// before every call, also on a kept connection.
+bool TrustedFolder(const std::string& socketPath);
+
 // Waits until fd is ready for `events` (or hung up) or the deadline passes.
 bool WaitForFd(int fd, short events, DesktopClock::time_point deadline);
 

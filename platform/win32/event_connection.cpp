@@ -18,6 +18,7 @@ namespace {
 // The slow retry behind the folder watch, for changes the watch cannot see (the folder itself
 // made anew, an owner that refused the subscription).
 constexpr int kRetryMs = 2000;
+constexpr int kSettleMs = 100;
 
 bool Wants(const HookFilter& f, const protocol::Event& e) {
   if (e.event < f.eventMin || e.event > f.eventMax) return false;
@@ -219,15 +220,24 @@ void EventConnection::WatchForClient() {
   if (!retry_->isActive()) retry_->start();
   if (!watcher_) {
     watcher_ = std::make_unique<QFileSystemWatcher>();
-    QObject::connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, &context_,
-                     [this] { TryAgain(); });
+    // The socket appears a moment before its owner listens: one more try shortly after.
+    QObject::connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, &context_, [this] {
+      TryAgain();
+      if (!fd_) QTimer::singleShot(kSettleMs, &context_, [this] { TryAgain(); });
+    });
   }
-  const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
+  // The socket's folder, or while it is not there the nearest folder above it that is.
+  std::filesystem::path folder = std::filesystem::path(path_).parent_path();
+  std::error_code ec;
+  while (!folder.empty() && !std::filesystem::is_directory(folder, ec) &&
+         folder != folder.parent_path()) {
+    folder = folder.parent_path();
+  }
   const QString wanted = QString::fromStdString(folder.string());
-  if (!watcher_->directories().contains(wanted)) {
-    if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
-    if (std::filesystem::is_directory(folder)) watcher_->addPath(wanted);
-  }
+  const QStringList watched = watcher_->directories();
+  if (watched.size() == 1 && watched.front() == wanted) return;
+  if (!watched.isEmpty()) watcher_->removePaths(watched);
+  if (!folder.empty()) watcher_->addPath(wanted);
 }
 
 void EventConnection::TryAgain() {
