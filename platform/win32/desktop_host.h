@@ -5,7 +5,8 @@
 //
 // Callers keep their connections between calls. The memory that peers can hold here stays
 // bounded: a connection that leaves a request unfinished for 10 seconds is dropped, and of
-// too many call connections the oldest idle one is. Connections that subscribed to the
+// too many call connections the oldest that holds an unfinished request is, else the oldest
+// idle one. Connections that subscribed to the
 // tree's events are counted apart, with a cap of their own; a subscriber that stops reading
 // loses events (told afterwards by one EVENT_SPINDECK_EVENTSLOST) rather than holding the
 // owner or its memory.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -303,6 +304,35 @@ TEST_F(WinEventTest, AClientThatDiesAndComesBackIsFoundAgainByHooksAndCalls) {
   ASSERT_TRUE(PumpUntil([&] { return all.Has({EVENT_OBJECT_VALUECHANGE, w}); }));
   EXPECT_EQ(all.SinceLost(), (std::vector<Seen>{{EVENT_OBJECT_VALUECHANGE, w}}));
   EXPECT_EQ(GetWindowTextA(w, text, sizeof text), 4);
+}
+
+TEST_F(WinEventTest, AnOwnerThatRefusesTheSubscriptionIsNotTakenForOne) {
+  // An owner without events closes a connection that asks for an operation it does not know.
+  const std::string folder = dir.path().toStdString() + "/desk";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strcpy(a.sun_path, path.c_str());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);
+  Recorder all;
+  pollfd p{listener, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, kGenerousMs), 1);
+  const int refused = ::accept(listener, nullptr, nullptr);
+  char request[256];
+  EXPECT_GT(::read(refused, request, sizeof request), 0);
+  ::close(refused);
+  ::close(listener);
+  ::unlink(path.c_str());
+
+  const HWND w = tree.Create(0, "Edit", "a");
+  DesktopThread host(tree, path);
+  ASSERT_TRUE(PumpUntil([&] { return all.Lost() == 1; }));
+  tree.NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, w);
+  ASSERT_TRUE(PumpUntil([&] { return all.Has({EVENT_OBJECT_VALUECHANGE, w}); }));
+  EXPECT_EQ(all.seen,
+            (std::vector<Seen>{{EVENT_SPINDECK_EVENTSLOST, 0}, {EVENT_OBJECT_VALUECHANGE, w}}));
 }
 
 TEST_F(WinEventTest, CallsKeepWorkingAcrossAnOwnerRestart) {
