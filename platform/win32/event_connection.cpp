@@ -19,6 +19,7 @@ namespace {
 // made anew, an owner that refused the subscription).
 constexpr int kRetryMs = 2000;
 constexpr int kSettleMs = 100;
+constexpr int kReadsPerTurn = 16;
 
 bool Wants(const HookFilter& f, const protocol::Event& e) {
   if (e.event < f.eventMin || e.event > f.eventMax) return false;
@@ -121,8 +122,10 @@ void EventConnection::Subscribe() {
 }
 
 void EventConnection::Read() {
+  // A bounded helping per turn of the loop: an owner that sends without pause must not hold
+  // this thread; the notifier fires again for the rest.
   char chunk[65536];
-  while (fd_) {
+  for (int turns = 0; fd_ && turns < kReadsPerTurn; ++turns) {
     const ssize_t n = ::recv(fd_.get(), chunk, sizeof chunk, 0);
     if (n > 0) {
       buffer_.append(chunk, static_cast<std::size_t>(n));
