@@ -109,8 +109,8 @@ TEST_F(PositionTimerTest, ShowsTheTextsAOneMillisecondTimerWouldShow) {
   const auto standsFor = [&](qint64 ms) { return seen.back().last - seen.back().first >= ms; };
   ASSERT_TRUE(waitUntil([&] { return paused && standsFor(300); }));
   state.player.Play();
-  ASSERT_TRUE(waitUntil([&] { return ends == 1 && state.player.PlayState() == 0; }));
-  ASSERT_TRUE(waitUntil([&] { return standsFor(300); }));
+  ASSERT_TRUE(waitUntil(
+      [&] { return ends == 1 && seen.back().texts.second == "00:00" && standsFor(300); }));
   reference.stop();
   const qint64 wallMs = clock.elapsed();
 
