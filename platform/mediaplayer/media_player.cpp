@@ -88,6 +88,7 @@ void MediaPlayer::SetRate(double rate) {
   if (std::isnan(rate)) return;
   rate_ = std::clamp(rate, kMinRate, kMaxRate);
   engine_->SetRate(rate_);
+  emit StateChanged();
 }
 
 int MediaPlayer::PlayState() const {

@@ -78,10 +78,11 @@ class MediaPlayer : public QObject {
  signals:
   // A song has played to its end (or was moved to its end). `result` is always 0.
   void EndOfStream(int result);
-  // The state or the position may have changed other than by playing on: a call of Open,
-  // Play, Pause, Stop or SetCurrentPosition, the end of a song, or the song's exact length
-  // becoming known. While the player is not
-  // playing, its properties change only when this is emitted.
+  // The state, the length, the position or the pace of the position may have changed other
+  // than by playing on: a call of Open, Play, Pause, Stop, SetCurrentPosition or SetRate, the
+  // end of a song, or the song's exact length becoming known. While the player is not playing,
+  // its properties change only when this is emitted; while it plays, its position moves on at
+  // Rate() seconds of the song per second until this is emitted.
   void StateChanged();
 
  private:

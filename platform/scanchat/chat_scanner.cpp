@@ -52,7 +52,7 @@ ChatScanner::ChatScanner(WindowFinder findTranscript, OwnLines* ownLines, NameSo
     if (hook_ != 0) {
       LookSoon(true);  // a failed read, tried again
     } else {
-      poll();
+      Look();
     }
   });
 }
@@ -123,7 +123,7 @@ void ChatScanner::LookSoon(bool findRoom) {
       this,
       [this] {
         lookQueued_ = false;
-        poll();
+        Look();
       },
       Qt::QueuedConnection);
 }
@@ -157,6 +157,11 @@ void ChatScanner::NoteActivity(bool changed) {
 }
 
 void ChatScanner::poll() {
+  findRoom_ = true;
+  Look();
+}
+
+void ChatScanner::Look() {
   if (!scanning_) return;
   // Polling always looks for the open room; events say when it may have changed.
   const bool find = hook_ == 0 || findRoom_ || lastPolled_ == 0;

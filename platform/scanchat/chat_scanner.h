@@ -52,7 +52,7 @@ class ChatScanner : public QObject {
   // True while the client's window events wake the scanner, false while it polls.
   bool eventDriven() const { return hook_ != 0; }
 
-  // One look at the open room now, as an event or the polling timer makes it (tests call it
+  // One look now at whichever room is open, as the polling timer makes it (tests call it
   // directly).
   void poll();
 
@@ -79,6 +79,7 @@ class ChatScanner : public QObject {
 
   void OnWinEvent(win32::DWORD event, win32::HWND window);
   void LookSoon(bool findRoom);
+  void Look();
   // Takes the transcript's present lines as read; false when the read failed.
   bool TakeAsRead(win32::HWND transcript);
   Read ReadBySerial(win32::HWND transcript, Seen& seen, std::vector<TranscriptLine>& fresh);

@@ -28,6 +28,7 @@ microseconds TimerControl::period() const {
 void TimerControl::start() {
   active_ = true;
   held_ = false;
+  retries_ = 0;
   next_ = steady_clock::now() + period();
   ScheduleNext();
 }
@@ -41,22 +42,40 @@ void TimerControl::stop() {
 void TimerControl::hold() {
   if (!active_) return;
   held_ = true;
+  retries_ = 0;
   wake_.stop();
 }
 
 void TimerControl::release() {
   if (!active_ || !held_) return;
+  fireIn(microseconds(0));
+}
+
+void TimerControl::fireIn(microseconds wait) {
+  if (!active_) return;
   held_ = false;
-  next_ = steady_clock::now();
+  retries_ = 0;
+  // Limited to what ScheduleNext can wait (about twelve days), so no deadline overflows.
+  constexpr microseconds kLongest = milliseconds(1L << 30);
+  next_ = steady_clock::now() + std::clamp(wait, microseconds(0), kLongest);
   ScheduleNext();
 }
 
+void TimerControl::retryIn(microseconds wait) {
+  if (!active_) return;
+  const auto floor = std::min(kMinRetry * (1 << std::min(retries_, 16)), period());
+  const int retries = retries_ + 1;
+  fireIn(std::max(wait, floor));
+  retries_ = retries;
+}
+
 // Deadlines are kept on the steady clock, not as a chain of whole-millisecond waits, so a
-// 15.625 ms period averages out exactly (waits of 15 and 16 ms alternate).
+// 15.625 ms period averages out exactly (waits of 15 and 16 ms alternate). The wait is rounded
+// up to whole milliseconds: a tick never comes before its deadline.
 void TimerControl::ScheduleNext() {
   const auto now = steady_clock::now();
   const auto wait = duration_cast<microseconds>(next_ - now);
-  const long ms = std::max<long>(0, static_cast<long>((wait.count() + 500) / 1000));
+  const long ms = std::max<long>(0, static_cast<long>((wait.count() + 999) / 1000));
   wake_.start(static_cast<int>(std::min<long>(ms, 1L << 30)));
 }
 

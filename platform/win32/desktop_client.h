@@ -1,6 +1,7 @@
 #pragma once
-// One window call over the desktop socket: connect, send the request, wait for the reply,
-// close. Nothing is kept between calls, and no event loop is turned.
+// One window call over the desktop socket: send the request, wait for the reply. The calls of
+// a thread share one kept connection, opened again after any error or timeout, when the owner
+// hung up, or when the desktop's path changed. No event loop is turned.
 #include <optional>
 
 #include "platform/win32/desktop_protocol.h"
@@ -13,5 +14,8 @@ constexpr int kCallTimeoutMs = 2000;
 // The reply, or nullopt when nobody listens, the owner does not answer in time or answers
 // nonsense.
 std::optional<protocol::Reply> CallDesktop(protocol::Request request);
+
+// A request id for this process: never 0 and never protocol::kEventMark.
+std::uint32_t NextRequestId();
 
 }  // namespace win32

@@ -1,12 +1,11 @@
 #include "platform/win32/desktop_host.h"
 
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QLocalSocket>
 #include <QTimer>
-#include <QVariant>
-#include <atomic>
 #include <filesystem>
 
 #include "platform/win32/desktop_protocol.h"
@@ -16,8 +15,15 @@ namespace {
 
 using protocol::Op;
 
-constexpr int kMaxConnections = 32;
-constexpr int kConnectionLifetimeMs = 10000;
+constexpr int kMaxConnections = 32;  // call connections
+constexpr int kMaxSubscribers = 32;
+// A request begun and not finished in this time belongs to a stuck or hostile peer.
+constexpr int kUnfinishedRequestMs = 10000;
+// A subscriber whose unsent events pass this loses the next ones.
+constexpr qint64 kMaxBacklog = 256 * 1024;
+// Events handed over but not yet sent (the host's thread is held up): beyond this they are
+// dropped, and every subscriber is told.
+constexpr std::size_t kMaxQueuedEvents = 65536;
 
 // The socket's folder must be ours and closed to others, so no other user can drive us.
 bool PrepareFolder(const std::filesystem::path& folder) {
@@ -32,13 +38,29 @@ bool PrepareFolder(const std::filesystem::path& folder) {
   return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
 }
 
+std::uint32_t NowMs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                                    static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
+}
+
+bool Matches(DWORD want, DWORD have) {
+  return want == 0 || want == have;
+}
+
 }  // namespace
 
 DesktopHost::DesktopHost(WindowTree& tree, QObject* parent) : QObject(parent), tree_(tree) {
   connect(&server_, &QLocalServer::newConnection, this, &DesktopHost::Accept);
+  tree_.SetEventSink([this](DWORD event, HWND window) { QueueEvent(event, window); });
 }
 
 DesktopHost::~DesktopHost() {
+  // Once the sink is replaced no thread is inside QueueEvent (both hold the tree's lock).
+  tree_.SetEventSink({});
+  for (auto& [socket, peer] : peers_) socket->disconnect(this);
+  peers_.clear();
   server_.close();
   if (!path_.empty()) ::unlink(path_.c_str());
 }
@@ -56,33 +78,70 @@ bool DesktopHost::Listen(const std::string& path) {
 
 void DesktopHost::Accept() {
   while (QLocalSocket* socket = server_.nextPendingConnection()) {
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    // Callers connect for one call and wait at most 2 seconds, so a connection that lives
-    // much longer, or the oldest of too many open at once, belongs to a stuck or hostile
-    // peer: dropping it bounds the memory that peers can hold here, and new calls still get
-    // their answer.
-    static std::atomic<qulonglong> serial{0};
-    socket->setProperty("serial", ++serial);
-    const auto open = server_.findChildren<QLocalSocket*>(Qt::FindDirectChildrenOnly);
-    if (open.size() > kMaxConnections) {
-      QLocalSocket* oldest = nullptr;
-      for (QLocalSocket* s : open) {
-        if (s->state() == QLocalSocket::ConnectedState &&
-            (oldest == nullptr ||
-             s->property("serial").toULongLong() < oldest->property("serial").toULongLong())) {
-          oldest = s;
-        }
-      }
-      if (oldest != nullptr && oldest != socket) oldest->abort();
-    }
-    QTimer::singleShot(kConnectionLifetimeMs, socket, [socket] { socket->abort(); });
+    Peer& peer = peers_[socket];
+    peer.serial = ++nextSerial_;
+    peer.stall = std::make_unique<QTimer>();
+    peer.stall->setSingleShot(true);
+    peer.stall->setInterval(kUnfinishedRequestMs);
+    connect(peer.stall.get(), &QTimer::timeout, socket, [socket] { socket->abort(); });
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] { Forget(socket); });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Serve(socket); });
-    Serve(socket);
+    connect(socket, &QLocalSocket::bytesWritten, this, [this, socket] { Drained(socket); });
+    EvictCallConnection(socket);
+    if (peers_.count(socket)) Serve(socket);
   }
 }
 
+void DesktopHost::Forget(QLocalSocket* socket) {
+  // A subscriber that hangs up takes its subscription with it.
+  peers_.erase(socket);
+  socket->deleteLater();
+}
+
+// Of too many call connections one goes: the oldest that holds an unfinished request (what a
+// stuck or hostile peer does, and what costs memory here), else the oldest idle one, whose
+// caller opens a new one for its next call. The newcomer is spared, so that its call is
+// answered.
+void DesktopHost::EvictCallConnection(QLocalSocket* newcomer) {
+  int calls = 0;
+  QLocalSocket* victim = nullptr;
+  std::uint64_t victimSerial = 0;
+  bool victimUnfinished = false;
+  for (auto& [socket, peer] : peers_) {
+    if (peer.subscriber) continue;
+    ++calls;
+    if (socket == newcomer || socket->state() != QLocalSocket::ConnectedState) continue;
+    const bool unfinished = !peer.pending.empty();
+    if (victim == nullptr || (unfinished && !victimUnfinished) ||
+        (unfinished == victimUnfinished && peer.serial < victimSerial)) {
+      victim = socket;
+      victimSerial = peer.serial;
+      victimUnfinished = unfinished;
+    }
+  }
+  if (calls > kMaxConnections && victim != nullptr) victim->abort();
+}
+
+bool DesktopHost::Subscribe(Peer& peer, DWORD first, DWORD last, DWORD pid, DWORD thread) {
+  if (!peer.subscriber) {
+    int subscribers = 0;
+    for (const auto& [s, p] : peers_) subscribers += p.subscriber ? 1 : 0;
+    if (subscribers >= kMaxSubscribers) return false;
+  }
+  peer.subscriber = true;
+  peer.eventMin = first;
+  peer.eventMax = last;
+  peer.pid = pid;
+  peer.thread = thread;
+  return true;
+}
+
 void DesktopHost::Serve(QLocalSocket* socket) {
-  std::string pending = socket->property("pending").toByteArray().toStdString();
+  auto it = peers_.find(socket);
+  if (it == peers_.end()) return;
+  // Taken out while serving: a handler that turns the event loop may serve this socket again.
+  std::string pending = std::move(it->second.pending);
+  it->second.pending.clear();
   // readyRead is not emitted again while bytes wait, so drain everything now.
   while (socket->bytesAvailable() > 0) pending += socket->readAll().toStdString();
   while (true) {
@@ -156,12 +215,106 @@ void DesktopHost::Serve(QLocalSocket* socket) {
         reply.result = reply.ok ? ::getpid() : 0;
         reply.extra = reply.ok ? static_cast<std::uint64_t>(::getpid()) : 0;
         break;
+      case Op::kSubscribe: {
+        it = peers_.find(socket);
+        if (it == peers_.end()) return;
+        if (!Subscribe(it->second, static_cast<DWORD>(request->a), static_cast<DWORD>(request->b),
+                       static_cast<DWORD>(request->c), static_cast<DWORD>(request->d))) {
+          socket->abort();  // too many subscribers: the caller tries again later
+          return;
+        }
+        reply.result = TRUE;
+        break;
+      }
     }
     const std::string frame = protocol::EncodeReply(reply);
     socket->write(frame.data(), static_cast<qint64>(frame.size()));
   }
-  socket->setProperty("pending", QByteArray::fromStdString(pending));
+  // A handler may have closed the connection meanwhile.
+  it = peers_.find(socket);
+  if (it == peers_.end()) return;
+  it->second.pending = std::move(pending);
+  if (it->second.pending.empty()) {
+    it->second.stall->stop();
+  } else if (!it->second.stall->isActive()) {
+    it->second.stall->start();
+  }
   socket->flush();
+}
+
+void DesktopHost::QueueEvent(DWORD event, HWND window) {
+  std::lock_guard guard(eventsLock_);
+  if (events_.size() >= kMaxQueuedEvents) {
+    eventsOverflowed_ = true;
+  } else {
+    events_.push_back({event, window, NowMs()});
+  }
+  if (wakeQueued_) return;
+  wakeQueued_ = true;
+  QMetaObject::invokeMethod(
+      this, [this] { SendEvents(); }, Qt::QueuedConnection);
+}
+
+void DesktopHost::SendEvents() {
+  std::vector<PendingEvent> events;
+  bool overflowed = false;
+  {
+    std::lock_guard guard(eventsLock_);
+    events.swap(events_);
+    overflowed = eventsOverflowed_;
+    eventsOverflowed_ = false;
+    wakeQueued_ = false;
+  }
+  const auto self = static_cast<DWORD>(::getpid());
+  for (auto& [socket, peer] : peers_) {
+    if (!peer.subscriber) continue;
+    if (overflowed) peer.losing = true;
+    for (const PendingEvent& e : events) {
+      if (e.event < peer.eventMin || e.event > peer.eventMax || !Matches(peer.pid, self) ||
+          !Matches(peer.thread, self)) {
+        continue;
+      }
+      protocol::Event frame;
+      frame.event = e.event;
+      frame.hwnd = e.window;
+      frame.thread = self;
+      frame.pid = self;
+      frame.timeMs = e.timeMs;
+      Send(socket, peer, protocol::EncodeEvent(frame));
+    }
+  }
+  // Marks owed to subscribers whose backlog is already empty go out now: no bytesWritten will
+  // come for them.
+  std::vector<QLocalSocket*> subscribers;
+  for (const auto& [socket, peer] : peers_) {
+    if (peer.subscriber) subscribers.push_back(socket);
+  }
+  for (QLocalSocket* socket : subscribers) {
+    Drained(socket);
+    if (peers_.count(socket)) socket->flush();
+  }
+}
+
+void DesktopHost::Send(QLocalSocket* socket, Peer& peer, const std::string& frame) {
+  if (peer.losing) return;
+  if (socket->bytesToWrite() > kMaxBacklog) {
+    peer.losing = true;
+    return;
+  }
+  socket->write(frame.data(), static_cast<qint64>(frame.size()));
+}
+
+void DesktopHost::Drained(QLocalSocket* socket) {
+  auto it = peers_.find(socket);
+  if (it == peers_.end() || !it->second.losing || socket->bytesToWrite() > 0) return;
+  it->second.losing = false;
+  protocol::Event lost;
+  lost.event = EVENT_SPINDECK_EVENTSLOST;
+  lost.thread = static_cast<DWORD>(::getpid());
+  lost.pid = lost.thread;
+  lost.timeMs = NowMs();
+  const std::string frame = protocol::EncodeEvent(lost);
+  socket->write(frame.data(), static_cast<qint64>(frame.size()));
 }
 
 DesktopThread::DesktopThread(WindowTree& tree, const std::string& path) {

@@ -91,7 +91,7 @@ std::optional<Request> DecodeRequest(const std::string& payload) {
     return std::nullopt;
   }
   if (op < static_cast<std::uint8_t>(Op::kFindWindow) ||
-      op > static_cast<std::uint8_t>(Op::kGetWindowProcess) || flags > 3) {
+      op > static_cast<std::uint8_t>(Op::kSubscribe) || flags > 3) {
     return std::nullopt;
   }
   r.op = static_cast<Op>(op);
@@ -112,6 +112,33 @@ std::optional<Reply> DecodeReply(const std::string& payload) {
   r.result = static_cast<std::int64_t>(result);
   r.ok = ok == 1;
   return r;
+}
+
+std::string EncodeEvent(const Event& e) {
+  std::string p;
+  PutU32(p, kEventMark);
+  PutU32(p, e.event);
+  PutU32(p, e.hwnd);
+  PutU32(p, static_cast<std::uint32_t>(e.idObject));
+  PutU32(p, static_cast<std::uint32_t>(e.idChild));
+  PutU32(p, e.thread);
+  PutU32(p, e.pid);
+  PutU32(p, e.timeMs);
+  return Framed(p);
+}
+
+std::optional<Event> DecodeEvent(const std::string& payload) {
+  Reader in(payload);
+  Event e;
+  std::uint32_t mark = 0, idObject = 0, idChild = 0;
+  if (!in.U32(mark) || mark != kEventMark || !in.U32(e.event) || !in.U32(e.hwnd) ||
+      !in.U32(idObject) || !in.U32(idChild) || !in.U32(e.thread) || !in.U32(e.pid) ||
+      !in.U32(e.timeMs) || !in.AtEnd()) {
+    return std::nullopt;
+  }
+  e.idObject = static_cast<std::int32_t>(idObject);
+  e.idChild = static_cast<std::int32_t>(idChild);
+  return e;
 }
 
 std::optional<std::string> TakeFrame(std::string& buffer, bool& bad) {

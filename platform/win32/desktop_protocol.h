@@ -1,7 +1,11 @@
 #pragma once
-// The frames that carry window calls over the desktop socket. A frame is a 32-bit
-// little-endian payload length followed by the payload. Decoders take any bytes: a malformed
-// frame is refused, never trusted.
+// The frames that carry window calls and window events over the desktop socket. A frame is a
+// 32-bit little-endian payload length followed by the payload. Decoders take any bytes: a
+// malformed frame is refused, never trusted.
+//
+// A connection that sends kSubscribe becomes an event connection: after the reply to it, the
+// owner sends an Event frame for each event that passes its filter. A later kSubscribe on the
+// same connection replaces the filter and is answered in turn.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +23,7 @@ enum class Op : std::uint8_t {
   kGetMenuItemId,     // a = menu, b = position
   kGetMenuString,     // a = menu, b = item, c = flags
   kGetWindowProcess,  // a = hwnd; reply result = thread id, extra = pid
+  kSubscribe,         // a = first event, b = last event, c = pid (0: any), d = thread (0: any)
 };
 
 struct Request {
@@ -37,12 +42,26 @@ struct Reply {
   std::string text;
 };
 
+// One window event. Its payload begins with kEventMark, an id that no reply carries.
+struct Event {
+  std::uint32_t event = 0;
+  std::uint32_t hwnd = 0;
+  std::int32_t idObject = 0;
+  std::int32_t idChild = 0;
+  std::uint32_t thread = 0;  // the owner's thread id, as GetWindowThreadProcessId gives it
+  std::uint32_t pid = 0;     // the owner's process id
+  std::uint32_t timeMs = 0;  // when it happened, in milliseconds of a monotonic clock
+};
+constexpr std::uint32_t kEventMark = 0xFFFFFFFF;
+
 constexpr std::uint32_t kMaxFrame = 16u << 20;
 
 std::string EncodeRequest(const Request& request);                 // with the length prefix
 std::string EncodeReply(const Reply& reply);                       // with the length prefix
 std::optional<Request> DecodeRequest(const std::string& payload);  // without the prefix
 std::optional<Reply> DecodeReply(const std::string& payload);
+std::string EncodeEvent(const Event& event);  // with the length prefix
+std::optional<Event> DecodeEvent(const std::string& payload);
 
 // Takes one whole frame's payload off the front of a buffer: nullopt while incomplete;
 // sets `bad` when the announced length is over the limit.

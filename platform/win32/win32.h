@@ -179,8 +179,9 @@ using WINEVENTPROC =
 HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE hmodWinEventProc,
                               WINEVENTPROC pfnWinEventProc, DWORD idProcess, DWORD idThread,
                               DWORD dwFlags);
-// Ends a hook; its callback is not called again, even for events already received. FALSE for
-// a hook that does not exist.
+// Ends a hook, on the thread that set it (also from inside a callback); its callback is not
+// called again, even for events already received. FALSE for a hook that does not exist or
+// belongs to another thread.
 BOOL UnhookWinEvent(HWINEVENTHOOK hWinEventHook);
 
 }  // namespace win32

@@ -1,14 +1,48 @@
-// SetWinEventHook and UnhookWinEvent. Not served yet: every hook is refused, so callers poll.
+// SetWinEventHook and UnhookWinEvent: the hooks of a thread share that thread's event
+// connection, which ends with the thread.
+#include <QAbstractEventDispatcher>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "platform/win32/event_connection.h"
 #include "platform/win32/win32.h"
 
 namespace win32 {
+namespace {
 
-HWINEVENTHOOK SetWinEventHook(DWORD, DWORD, HMODULE, WINEVENTPROC, DWORD, DWORD, DWORD) {
-  return 0;
+thread_local std::unique_ptr<EventConnection> connection;
+
+bool EventsSwitchedOff() {
+  const char* value = std::getenv("SPINDECK_WINEVENTS");
+  return value != nullptr && std::strcmp(value, "0") == 0;
 }
 
-BOOL UnhookWinEvent(HWINEVENTHOOK) {
-  return FALSE;
+HWINEVENTHOOK NextHookId() {
+  static std::atomic<HWINEVENTHOOK> counter{1};
+  HWINEVENTHOOK id = 0;
+  while (id == 0) id = counter++;
+  return id;
+}
+
+}  // namespace
+
+HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE hmodWinEventProc,
+                              WINEVENTPROC pfnWinEventProc, DWORD idProcess, DWORD idThread,
+                              DWORD dwFlags) {
+  if (!pfnWinEventProc || hmodWinEventProc != nullptr || eventMin > eventMax) return 0;
+  if (EventsSwitchedOff() || QAbstractEventDispatcher::instance() == nullptr) return 0;
+  if (!connection) connection = std::make_unique<EventConnection>();
+  const HWINEVENTHOOK id = NextHookId();
+  connection->Add(id, {eventMin, eventMax, idProcess, idThread, dwFlags},
+                  std::move(pfnWinEventProc));
+  return id;
+}
+
+// As on Windows, a hook is ended on the thread that set it.
+BOOL UnhookWinEvent(HWINEVENTHOOK hWinEventHook) {
+  return connection && connection->Remove(hWinEventHook) ? TRUE : FALSE;
 }
 
 }  // namespace win32

@@ -38,6 +38,7 @@ HWND WindowTree::Insert(HWND parent, const std::string& className, const std::st
       siblings.push_back(handle);
     }
   }
+  NotifyWinEvent(EVENT_OBJECT_CREATE, handle);
   return handle;
 }
 
@@ -63,6 +64,7 @@ void WindowTree::Destroy(HWND window) {
   windows_.erase(it);
   auto p = windows_.find(parent);
   if (p != windows_.end()) std::erase(p->second.children, window);
+  NotifyWinEvent(EVENT_OBJECT_DESTROY, window);
 }
 
 bool WindowTree::Exists(HWND window) const {
@@ -77,8 +79,10 @@ void WindowTree::BringToTop(HWND window) {
   auto p = windows_.find(it->second.parent);
   if (p == windows_.end()) return;
   auto& siblings = p->second.children;
+  if (!siblings.empty() && siblings.front() == window) return;  // already on top
   std::erase(siblings, window);
   siblings.insert(siblings.begin(), window);
+  NotifyWinEvent(EVENT_OBJECT_REORDER, it->second.parent);
 }
 
 HWND WindowTree::Parent(HWND window) const {
@@ -109,7 +113,9 @@ std::string WindowTree::Caption(HWND window) const {
 void WindowTree::SetCaption(HWND window, const std::string& caption) {
   std::lock_guard guard(lock_);
   auto it = windows_.find(window);
-  if (it != windows_.end()) it->second.caption = caption;
+  if (it == windows_.end() || it->second.caption == caption) return;
+  it->second.caption = caption;
+  NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window);
 }
 
 std::string WindowTree::ClassName(HWND window) const {
@@ -154,7 +160,7 @@ MessageResult WindowTree::Dispatch(HWND window, const Message& message) {
   if (it == windows_.end()) return result;
   switch (message.msg) {
     case WM_SETTEXT:
-      it->second.caption = message.text;
+      SetCaption(window, message.text);
       result.result = TRUE;
       break;
     case WM_GETTEXT:

@@ -1,5 +1,6 @@
 #include "src/music/play_modes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -102,6 +103,17 @@ void PositionTick(RuntimeState& state) {
   if (!length.empty()) state.lbllen = length;
   const std::string position = MinutesSeconds(state.player.CurrentPosition());
   if (!position.empty()) state.lblcpos = position;
+}
+
+std::chrono::microseconds PositionChangeWait(const RuntimeState& state) {
+  const double position = state.player.CurrentPosition();
+  const double rate = state.player.Rate();
+  if (!std::isfinite(position) || !(rate > 0)) return {};
+  // The shown second changes on the far side of the next half: an exact half that rounds to
+  // the even neighbour still shows the old second, and the caller's retry covers it.
+  const double change = RoundHalfEven(position) + 0.5;
+  const double seconds = std::clamp((change - position) / rate, 0.0, 3600.0);
+  return std::chrono::microseconds(static_cast<long long>(std::ceil(seconds * 1e6)));
 }
 
 }  // namespace spindeck

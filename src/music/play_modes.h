@@ -1,6 +1,7 @@
 #pragma once
 // What plays when a song ends (the play mode and its commands), and the position timer's tick
 // that keeps the song's length and position as mm:ss texts.
+#include <chrono>
 #include <string>
 
 #include "src/core/reply_fragments.h"
@@ -20,6 +21,12 @@ void SongEnd(RuntimeState& state);
 
 // One tick of the position timer: lbllen and lblcpos from the player.
 void PositionTick(RuntimeState& state);
+
+// How long, in wall time, until the playing song's position reaches the next point where its
+// shown text changes (the position shows rounded to whole seconds, so it changes where it
+// crosses a whole second and a half), as the position goes on at the player's rate. Zero when
+// that point is reached already but the player has not reported it yet.
+std::chrono::microseconds PositionChangeWait(const RuntimeState& state);
 
 // Seconds as mm:ss, rounded to whole seconds (a half to the even neighbour); minutes keep
 // growing past 59 ("125:07"). Empty for a value that is not a number.

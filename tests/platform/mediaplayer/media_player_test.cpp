@@ -347,9 +347,13 @@ TEST_F(MediaPlayerTest, RatesThatCannotBePlayedAreLimitedAndPlaybackGoesOn) {
   EXPECT_EQ(player.Rate(), MediaPlayer::kMinRate);
   player.SetRate(-std::numeric_limits<double>::infinity());
   EXPECT_EQ(player.Rate(), MediaPlayer::kMinRate);
+  // A new rate changes the pace of the position, which is announced; a refused one is not.
+  QSignalSpy changes(&player, &MediaPlayer::StateChanged);
   player.SetRate(1.2);
+  EXPECT_EQ(changes.count(), 1);
   player.SetRate(std::numeric_limits<double>::quiet_NaN());
   EXPECT_EQ(player.Rate(), 1.2);
+  EXPECT_EQ(changes.count(), 1);
   player.SetRate(1e300);
   EXPECT_EQ(player.Rate(), MediaPlayer::kMaxRate);
   player.SetRate(std::numeric_limits<double>::infinity());

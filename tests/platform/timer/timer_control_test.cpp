@@ -10,10 +10,12 @@ namespace {
 
 int TicksWithin(TimerControl& timer, int ms) {
   int ticks = 0;
-  QObject::connect(&timer, &TimerControl::timeout, [&] { ++ticks; });
+  const auto counting = QObject::connect(&timer, &TimerControl::timeout, [&] { ++ticks; });
   QElapsedTimer clock;
   clock.start();
   while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  // The count lives only for this call: later ticks must not reach it.
+  QObject::disconnect(counting);
   return ticks;
 }
 
@@ -79,6 +81,45 @@ TEST(TimerControl, AHeldTimerStaysActiveWithoutTicksUntilReleased) {
   EXPECT_FALSE(timer.held());
   timer.start();
   EXPECT_FALSE(timer.held());
+}
+
+TEST(TimerControl, FireInReplacesThePeriodForOneTick) {
+  using std::chrono::hours;
+  using std::chrono::microseconds;
+  TimerControl timer(1);
+  timer.fireIn(microseconds(0));
+  EXPECT_FALSE(timer.isActive());
+  EXPECT_EQ(TicksWithin(timer, 50), 0);
+  // A far tick keeps an active timer from ticking meanwhile, and ends a hold.
+  timer.start();
+  timer.hold();
+  timer.fireIn(hours(1));
+  EXPECT_TRUE(timer.isActive());
+  EXPECT_FALSE(timer.held());
+  EXPECT_EQ(TicksWithin(timer, 100), 0);
+  // A tick at once, after which the period goes on.
+  int ticks = 0;
+  QObject::connect(&timer, &TimerControl::timeout, [&] { ++ticks; });
+  timer.fireIn(microseconds(0));
+  QElapsedTimer clock;
+  clock.start();
+  while (ticks < 3 && clock.elapsed() < 30000) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  }
+  EXPECT_EQ(ticks, 3);
+}
+
+// Counts ticks in a stretch of time, so it runs alone. Only an upper bound: a slow machine
+// gives fewer ticks, never more.
+TEST(TimerControlTimed, RetriesInARowBackOff) {
+  TimerControl timer(60000);
+  QObject::connect(&timer, &TimerControl::timeout,
+                   [&] { timer.retryIn(std::chrono::microseconds(0)); });
+  timer.start();
+  timer.fireIn(std::chrono::microseconds(0));
+  // Waits of 1, 2, 4, ... 128 ms: at most nine ticks in 250 ms, where a fixed 1 ms floor
+  // would give hundreds.
+  EXPECT_LE(TicksWithin(timer, 250), 9);
 }
 
 }  // namespace
