@@ -29,7 +29,8 @@ class AolChatPort : public ChatPort {
     if (hook_ == 0) return spindeck::GetScreenName();
     if (!nameKnown_) {
       name_ = spindeck::GetScreenName();
-      nameKnown_ = true;
+      // No name is not kept: it is also what a call that timed out gives.
+      nameKnown_ = !name_.empty();
     }
     return name_;
   }
