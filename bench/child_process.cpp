@@ -22,19 +22,6 @@ double Seconds(const timeval& t) {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
 }
 
-// posix_spawn's attribute and file-action objects, destroyed at the end of the scope.
-class SpawnSetup {
- public:
-  SpawnSetup() { posix_spawn_file_actions_init(&actions_); }
-  ~SpawnSetup() { posix_spawn_file_actions_destroy(&actions_); }
-  SpawnSetup(const SpawnSetup&) = delete;
-  SpawnSetup& operator=(const SpawnSetup&) = delete;
-  posix_spawn_file_actions_t* actions() { return &actions_; }
-
- private:
-  posix_spawn_file_actions_t actions_;
-};
-
 }  // namespace
 
 ChildRun RunChild(const std::vector<std::string>& argv, ChildOutput output) {

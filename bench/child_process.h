@@ -1,6 +1,8 @@
 #pragma once
 // Child processes for the benchmarks: run a program to its end and learn what it cost, or read
 // what a running process has cost so far.
+#include <spawn.h>
+
 #include <string>
 #include <vector>
 
@@ -12,6 +14,19 @@ struct ChildRun {
   double cpuSeconds = 0;   // user + system time of the child, all its threads
   double wallSeconds = 0;  // from the start to the end
   std::string output;      // its standard output, when asked for
+};
+
+// posix_spawn's file-action object, destroyed at the end of the scope.
+class SpawnSetup {
+ public:
+  SpawnSetup() { posix_spawn_file_actions_init(&actions_); }
+  ~SpawnSetup() { posix_spawn_file_actions_destroy(&actions_); }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+  posix_spawn_file_actions_t* actions() { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
 };
 
 enum class ChildOutput { kKeep, kCapture };

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <thread>
 
+#include "bench/child_process.h"
+
 extern char** environ;
 
 namespace spindeck::bench {
@@ -38,18 +40,6 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   return pointers;
 }
 
-class SpawnActions {
- public:
-  SpawnActions() { posix_spawn_file_actions_init(&actions_); }
-  ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
-  SpawnActions(const SpawnActions&) = delete;
-  SpawnActions& operator=(const SpawnActions&) = delete;
-  posix_spawn_file_actions_t* get() { return &actions_; }
-
- private:
-  posix_spawn_file_actions_t actions_;
-};
-
 bool MakePipe(platform::UniqueFd& readEnd, platform::UniqueFd& writeEnd) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return false;
@@ -66,7 +56,7 @@ PipedChild::PipedChild(const std::vector<std::string>& argv,
   if (argv.empty()) return;
   std::vector<std::string> args = argv;
   std::vector<std::string> env = Environment(environment);
-  SpawnActions actions;
+  SpawnSetup setup;
   platform::UniqueFd childIn;
   platform::UniqueFd childOut;
   const int logFlags = O_WRONLY | O_CREAT | O_APPEND;
@@ -74,15 +64,16 @@ PipedChild::PipedChild(const std::vector<std::string>& argv,
     if (!MakePipe(childIn, in_) || !MakePipe(out_, childOut)) return;
     fcntl(in_.get(), F_SETFL, O_NONBLOCK);
     fcntl(out_.get(), F_SETFL, O_NONBLOCK);
-    posix_spawn_file_actions_adddup2(actions.get(), childIn.get(), STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(actions.get(), childOut.get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(setup.actions(), childIn.get(), STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(setup.actions(), childOut.get(), STDOUT_FILENO);
   } else {
-    posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, logFile.c_str(), logFlags, 0600);
+    posix_spawn_file_actions_addopen(setup.actions(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(setup.actions(), STDOUT_FILENO, logFile.c_str(), logFlags,
+                                     0600);
   }
-  posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, logFile.c_str(), logFlags, 0600);
+  posix_spawn_file_actions_addopen(setup.actions(), STDERR_FILENO, logFile.c_str(), logFlags, 0600);
   pid_t pid = 0;
-  if (posix_spawnp(&pid, args[0].c_str(), actions.get(), nullptr, Pointers(args).data(),
+  if (posix_spawnp(&pid, args[0].c_str(), setup.actions(), nullptr, Pointers(args).data(),
                    Pointers(env).data()) == 0) {
     pid_ = pid;
   }

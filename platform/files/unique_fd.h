@@ -24,6 +24,7 @@ class UniqueFd {
 
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
+  explicit operator bool() const { return valid(); }
 
   // Closes the descriptor now and reports whether the close succeeded (a failed close can
   // mean that written data did not reach the disk).

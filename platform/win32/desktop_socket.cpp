@@ -36,20 +36,6 @@ bool TrustedFolder(const std::string& socketPath) {
   return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
 }
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-  if (this != &other) {
-    Reset();
-    fd_ = other.fd_;
-    other.fd_ = -1;
-  }
-  return *this;
-}
-
-void UniqueFd::Reset() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
-
 bool WaitForFd(int fd, short events, DesktopClock::time_point deadline) {
   while (true) {
     pollfd p{fd, events, 0};

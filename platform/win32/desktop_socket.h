@@ -4,25 +4,11 @@
 #include <chrono>
 #include <string>
 
+#include "platform/files/unique_fd.h"
+
 namespace win32 {
 
-// An open file descriptor, closed when dropped.
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() { Reset(); }
-  UniqueFd(UniqueFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  UniqueFd& operator=(UniqueFd&& other) noexcept;
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  void Reset();
-
- private:
-  int fd_ = -1;
-};
+using platform::UniqueFd;
 
 using DesktopClock = std::chrono::steady_clock;
 

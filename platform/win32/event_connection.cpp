@@ -193,7 +193,7 @@ void EventConnection::Lose() {
     notifier_->setEnabled(false);
     Bury(std::move(notifier_));
   }
-  fd_.Reset();
+  fd_ = UniqueFd();
   buffer_.clear();
   awaited_ = 0;
   sent_ = {};
