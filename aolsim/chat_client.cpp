@@ -173,10 +173,12 @@ void ChatClient::OpenRoom(const std::string& name) {
                                          return OnMemberList(window, m, r);
                                        });
   if (!user_.empty()) AddMember(room, user_);
+  if (network_ != nullptr) network_->RoomOpened(name);
 }
 
 bool ChatClient::CloseRoom(const std::string& name) {
   std::lock_guard guard(tree_.lock());
+  const std::string closed = name;  // the name may be the room's own, which goes below
   const HWND window = FindRoom(name);
   if (window == 0) return false;
   std::vector<HWND> chatters;
@@ -187,6 +189,7 @@ bool ChatClient::CloseRoom(const std::string& name) {
   std::erase_if(ignored_, [window](const auto& entry) { return entry.first == window; });
   rooms_.erase(window);
   tree_.Destroy(window);
+  if (network_ != nullptr) network_->RoomClosed(closed);
   return true;
 }
 
@@ -218,14 +221,105 @@ bool ChatClient::Leave(const std::string& name) {
   return true;
 }
 
+// ---- What the network reports --------------------------------------------------------------
+
+ChatClient::Room* ChatClient::RoomNamed(const std::string& name) {
+  const HWND window = FindRoom(name);
+  return window == 0 ? nullptr : &rooms_.at(window);
+}
+
+void ChatClient::SayIn(const std::string& room, const std::string& sender,
+                       const std::string& html) {
+  std::lock_guard guard(tree_.lock());
+  if (const HWND window = FindRoom(room)) Deliver(window, sender, html);
+}
+
+void ChatClient::SetMembers(const std::string& room, const std::vector<std::string>& names) {
+  std::lock_guard guard(tree_.lock());
+  Room* open = RoomNamed(room);
+  if (open == nullptr) return;
+  // Members who stay keep their records; the others leave, the new ones are added.
+  std::erase_if(open->members, [&](const Member& m) {
+    return m.name != user_ && std::find(names.begin(), names.end(), m.name) == names.end();
+  });
+  open->selected = -1;
+  for (const std::string& name : names) AddMember(*open, name);
+  if (!user_.empty()) AddMember(*open, user_);
+}
+
+void ChatClient::JoinRoom(const std::string& room, const std::string& name) {
+  std::lock_guard guard(tree_.lock());
+  if (Room* open = RoomNamed(room)) AddMember(*open, name);
+}
+
+void ChatClient::LeaveRoom(const std::string& room, const std::string& name) {
+  std::lock_guard guard(tree_.lock());
+  if (Room* open = RoomNamed(room)) RemoveMember(*open, name);
+}
+
+bool ChatClient::InRoom(const std::string& room, const std::string& name) const {
+  std::lock_guard guard(tree_.lock());
+  const HWND window = FindRoom(room);
+  if (window == 0) return false;
+  const auto& members = rooms_.at(window).members;
+  return std::any_of(members.begin(), members.end(),
+                     [&](const Member& m) { return m.name == name; });
+}
+
+void ChatClient::Rename(const std::string& from, const std::string& to) {
+  std::lock_guard guard(tree_.lock());
+  if (from == to) return;
+  for (auto& [window, room] : rooms_) {
+    for (Member& member : room.members) {
+      // A new record: a reader holding the old address must still find the old name there.
+      if (member.name == from) member = {to, records_.Add(to)};
+    }
+  }
+  std::set<std::pair<HWND, std::string>> ignored;
+  for (const auto& [room, name] : ignored_) ignored.insert({room, name == from ? to : name});
+  ignored_ = std::move(ignored);
+  for (auto& [window, chatter] : chatters_) {
+    if (chatter.name != from) continue;
+    chatter.name = to;
+    tree_.SetCaption(window, to);
+    for (HWND child : tree_.Children(window)) {
+      if (tree_.ClassName(child) == "_AOL_Static") tree_.SetCaption(child, to);
+    }
+  }
+  if (from == user_) {
+    user_ = to;
+    if (welcome_ != 0) tree_.SetCaption(welcome_, "Welcome, " + to + "!");
+  }
+}
+
+std::vector<std::string> ChatClient::RoomNames() const {
+  std::lock_guard guard(tree_.lock());
+  std::vector<std::string> names;
+  for (HWND child : tree_.Children(mdi_)) {
+    if (auto it = rooms_.find(child); it != rooms_.end()) names.push_back(it->second.name);
+  }
+  return names;
+}
+
 // ---- Chat lines ----------------------------------------------------------------------------
 
 bool ChatClient::Say(const std::string& name, const std::string& text) {
   std::lock_guard guard(tree_.lock());
   const HWND top = TopRoom();
   if (top == 0) return false;
-  Deliver(top, name, text);
+  if (network_ != nullptr && name == user_) {
+    SayAsUser(top, text);
+  } else {
+    Deliver(top, name, text);
+  }
   return true;
+}
+
+void ChatClient::SayAsUser(HWND room, const std::string& text) {
+  // Without a signed-on user the line goes out as a guest's, so that nothing typed is lost.
+  Deliver(room, user_.empty() ? "Guest" : user_, text);
+  if (network_ == nullptr) return;
+  if (auto it = rooms_.find(room); it != rooms_.end()) network_->LineSaid(it->second.name, text);
 }
 
 void ChatClient::Deliver(HWND window, const std::string& sender, const std::string& text) {
@@ -244,8 +338,7 @@ bool ChatClient::OnInputBox(HWND room, HWND box, const Message& m) {
   }
   const std::string text = tree_.Caption(box);
   tree_.SetCaption(box, "");
-  // Without a signed-on user the line goes out as a guest's, so that nothing typed is lost.
-  if (!text.empty()) Deliver(room, user_.empty() ? "Guest" : user_, text);
+  if (!text.empty()) SayAsUser(room, text);
   return true;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "aolsim/member_records.h"
+#include "aolsim/room_network.h"
 #include "aolsim/transcript.h"
 #include "platform/win32/window_tree.h"
 
@@ -43,6 +44,24 @@ class ChatClient {
   bool Leave(const std::string& name);
   // The name says the text in the top room; false when no room is open.
   bool Say(const std::string& name, const std::string& text);
+
+  // The network the rooms live on (nullptr for none); it must outlive the client's use of it.
+  void SetNetwork(RoomNetwork* network) { network_ = network; }
+  RoomNetwork* network() const { return network_; }
+
+  // What the network reports, for one room by name; each does nothing for a room not open.
+  // The sender says the line in the room.
+  void SayIn(const std::string& room, const std::string& sender, const std::string& html);
+  // The member list becomes these names, the signed-on user kept in it.
+  void SetMembers(const std::string& room, const std::vector<std::string>& names);
+  void JoinRoom(const std::string& room, const std::string& name);
+  void LeaveRoom(const std::string& room, const std::string& name);
+  bool InRoom(const std::string& room, const std::string& name) const;
+  // A member takes another name in every room: lists, chatter windows and ignores follow.
+  // For the user it is the screen name, and the Welcome window's caption follows too.
+  void Rename(const std::string& from, const std::string& to);
+  // The open rooms' names, the top one first.
+  std::vector<std::string> RoomNames() const;
 
   void SetTemperature(const std::string& text);
   // False for a version the client cannot play.
@@ -77,6 +96,9 @@ class ChatClient {
   // there.
   void Deliver(win32::HWND room, const std::string& sender, const std::string& text);
   void EnterKeyword(const std::string& keyword);
+  // The user's line in the room: into the transcript, and out to the network when there is one.
+  void SayAsUser(win32::HWND room, const std::string& text);
+  Room* RoomNamed(const std::string& name);
 
   bool OnKeywordBox(win32::HWND box, const win32::Message& m, win32::MessageResult& r);
   bool OnInputBox(win32::HWND room, win32::HWND box, const win32::Message& m);
@@ -91,6 +113,7 @@ class ChatClient {
 
   win32::WindowTree& tree_;
   EventSink sink_;
+  RoomNetwork* network_ = nullptr;
   MemberRecords records_;
   win32::HWND frame_ = 0;
   win32::HWND mdi_ = 0;

@@ -32,14 +32,22 @@ constexpr std::array<const char*, 18> kRemarks = {
 
 Chatters::Chatters(ChatClient& client, const std::vector<std::string>& names, int minPauseMs,
                    int maxPauseMs, QObject* parent)
+    : Chatters(ChatterVoice{[&client](const std::string& name) { client.Join(name); },
+                            [&client](const std::string& name, const std::string& html) {
+                              client.Say(name, html);
+                            }},
+               names, minPauseMs, maxPauseMs, parent) {}
+
+Chatters::Chatters(ChatterVoice voice, const std::vector<std::string>& names, int minPauseMs,
+                   int maxPauseMs, QObject* parent)
     : QObject(parent),
-      client_(client),
+      voice_(std::move(voice)),
       minPauseMs_(std::max(0, minPauseMs)),
       maxPauseMs_(std::max(minPauseMs_, maxPauseMs)),
       random_(std::random_device{}()) {
   for (const std::string& name : names) {
     if (name.empty()) continue;
-    client_.Join(name);
+    voice_.join(name);
     auto chatter = std::make_unique<Chatter>();
     chatter->name = name;
     chatter->timer = std::make_unique<QTimer>();
@@ -59,8 +67,8 @@ void Chatters::Talk(Chatter& chatter) {
   if (!first && remark >= chatter.last) ++remark;
   chatter.last = remark;
   // The chatters stay with the user: they talk in the top room, joining it when it is new.
-  client_.Join(chatter.name);
-  client_.Say(chatter.name, kRemarks[remark]);
+  voice_.join(chatter.name);
+  voice_.say(chatter.name, kRemarks[remark]);
   Wait(chatter);
 }
 

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -13,10 +14,20 @@
 
 namespace aolsim {
 
+// How a chatter comes into the user's top room and says a line there: in the client itself,
+// or as a user of the network the rooms live on.
+struct ChatterVoice {
+  std::function<void(const std::string& name)> join;
+  std::function<void(const std::string& name, const std::string& html)> say;
+};
+
 class Chatters : public QObject {
   Q_OBJECT
  public:
+  // The chatters talk in the client's own top room.
   Chatters(ChatClient& client, const std::vector<std::string>& names, int minPauseMs,
+           int maxPauseMs, QObject* parent = nullptr);
+  Chatters(ChatterVoice voice, const std::vector<std::string>& names, int minPauseMs,
            int maxPauseMs, QObject* parent = nullptr);
 
  private:
@@ -28,7 +39,7 @@ class Chatters : public QObject {
   void Talk(Chatter& chatter);
   void Wait(Chatter& chatter);
 
-  ChatClient& client_;
+  ChatterVoice voice_;
   int minPauseMs_;
   int maxPauseMs_;
   std::mt19937 random_;

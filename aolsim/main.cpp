@@ -10,12 +10,15 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "aolsim/chat_client.h"
 #include "aolsim/chatters.h"
 #include "aolsim/companion.h"
 #include "aolsim/events.h"
+#include "aolsim/irc/irc_chatters.h"
+#include "aolsim/irc/irc_rooms.h"
 #include "aolsim/options.h"
 #include "aolsim/script_mode.h"
 #include "aolsim/stdin_lines.h"
@@ -24,6 +27,45 @@
 #include "platform/text/cp1252.h"
 #include "platform/win32/desktop_host.h"
 #include "platform/win32/window_tree.h"
+
+namespace {
+
+// The server's password: the first line of the password file, or $AOLSIM_PASSWORD. Nothing,
+// after a complaint, when the file cannot be read.
+std::optional<std::string> ReadPassword(const aolsim::Options& options) {
+  if (options.passwordFile.empty()) {
+    const char* password = std::getenv("AOLSIM_PASSWORD");
+    return std::string(password != nullptr ? password : "");
+  }
+  std::ifstream file(options.passwordFile);
+  std::string line;
+  if (!file || !std::getline(file, line)) {
+    std::fprintf(stderr, "aolsim: cannot read the password file %s\n",
+                 options.passwordFile.c_str());
+    return std::nullopt;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+std::optional<aolsim::irc::ServerAddress> ServerOf(const aolsim::Options& options) {
+  aolsim::irc::ServerAddress server;
+  server.host = options.ircHost;
+  server.tls = options.tls;
+  server.port = options.ircPort != 0 ? options.ircPort : options.tls ? 6697 : 6667;
+  server.caFile = options.tlsCa;
+  server.sasl = options.sasl;
+  const std::optional<std::string> password = ReadPassword(options);
+  if (!password) return std::nullopt;
+  server.password = *password;
+  if (server.sasl && server.password.empty()) {
+    std::fprintf(stderr, "aolsim: --sasl needs a password: --password-file or $AOLSIM_PASSWORD\n");
+    return std::nullopt;
+  }
+  return server;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // Programs of the same user read the member records with process_vm_readv; under Yama
@@ -48,20 +90,52 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "aolsim: cannot listen on %s\n", path.c_str());
     return 1;
   }
+  // On IRC the rooms are channels, and the user signs on once the server has welcomed them.
+  std::optional<aolsim::irc::ServerAddress> server;
+  std::unique_ptr<aolsim::irc::IrcRooms> network;
+  std::unique_ptr<aolsim::irc::IrcChatters> networkChatters;
+  if (!options->ircHost.empty()) {
+    server = ServerOf(*options);
+    if (!server) return 2;
+    network = std::make_unique<aolsim::irc::IrcRooms>(client, *server, AOLSIM_VERSION);
+    client.SetNetwork(network.get());
+  }
+  std::vector<std::string> rooms = options->rooms;
+  if (rooms.empty() && !script) rooms.push_back("Lobby");
+  const char* envName = std::getenv("AOLSIM_NAME");
+  const bool named = envName != nullptr && *envName != '\0';
+  const std::string name = platform::Utf8ToCp1252(named ? envName : "DeckUser");
+  if (network) {
+    if ((named || !script) && !network->SignOn(name)) return 2;
+  } else if (!script) {
+    client.SignOn(name);
+  }
+  for (const std::string& room : rooms) client.OpenRoom(platform::Utf8ToCp1252(room));
   if (!script) {
-    const char* name = std::getenv("AOLSIM_NAME");
-    client.SignOn(platform::Utf8ToCp1252(name != nullptr && *name != '\0' ? name : "DeckUser"));
-    client.OpenRoom("Lobby");
-    std::printf("aolsim: signed on as %s in Lobby, serving %s. Type /help.\n",
-                platform::Cp1252ToUtf8(client.user()).c_str(), path.c_str());
+    if (network) {
+      std::printf("aolsim: connecting to %s:%d as %s, serving %s. Type /help.\n",
+                  server->host.c_str(), server->port, platform::Cp1252ToUtf8(name).c_str(),
+                  path.c_str());
+    } else {
+      std::printf("aolsim: signed on as %s in %s, serving %s. Type /help.\n",
+                  platform::Cp1252ToUtf8(client.user()).c_str(), rooms.front().c_str(),
+                  path.c_str());
+    }
     std::fflush(stdout);
   }
 
   std::vector<std::string> chatterNames;
-  for (const std::string& name : options->chatters) {
-    chatterNames.push_back(platform::Utf8ToCp1252(name));
+  for (const std::string& chatter : options->chatters) {
+    chatterNames.push_back(platform::Utf8ToCp1252(chatter));
   }
-  aolsim::Chatters chatters(client, chatterNames, options->minPauseMs, options->maxPauseMs);
+  if (network && !chatterNames.empty()) {
+    networkChatters = std::make_unique<aolsim::irc::IrcChatters>(client, *server);
+  }
+  aolsim::Chatters chatters =
+      networkChatters
+          ? aolsim::Chatters(networkChatters->Voice(), chatterNames, options->minPauseMs,
+                             options->maxPauseMs)
+          : aolsim::Chatters(client, chatterNames, options->minPauseMs, options->maxPauseMs);
 
   // Ending: with a companion, the client waits for it (serving its windows meanwhile), so
   // that whatever it says on its way out still reaches the room.

@@ -9,11 +9,20 @@
 namespace aolsim {
 
 const char kUsage[] =
-    "usage: aolsim [--script] [--chatters NAME,NAME...] [--chatter-pause MIN-MAX]\n"
-    "              [--companion-log FILE] [--companion PROGRAM ARGS...]\n"
+    "usage: aolsim [--script] [--irc HOST[:PORT] [--tls] [--tls-ca FILE] [--sasl]\n"
+    "              [--password-file FILE]] [--room NAME]... [--chatters NAME,NAME...]\n"
+    "              [--chatter-pause MIN-MAX] [--companion-log FILE] [--companion PROGRAM ARGS...]\n"
     "Serves the chat client's windows on $SPINDECK_DESKTOP. With --script it reads\n"
     "tab-separated commands from standard input and writes events (see README.md);\n"
     "without, you chat at the terminal (type /help).\n"
+    "  --irc            the rooms are channels (#NAME) on this IRC server; the screen name\n"
+    "                   ($AOLSIM_NAME, at most 16 characters) is the nick\n"
+    "  --tls            connect with TLS (port 6697 unless given), checking the certificate\n"
+    "  --tls-ca         trust this CA certificate (PEM) too\n"
+    "  --sasl           log in with SASL PLAIN as the nick\n"
+    "  --password-file  the server or SASL password is this file's first line (else it is\n"
+    "                   $AOLSIM_PASSWORD); never on the command line\n"
+    "  --room           open this room at the start (again for more; default Lobby)\n"
     "  --chatters       these chatters join the room and talk now and then\n"
     "  --chatter-pause  seconds between two remarks of one chatter (default 20-60)\n"
     "  --companion      starts the program once the windows are served; when the client\n"
@@ -48,6 +57,31 @@ bool ParsePause(const char* text, int& minMs, int& maxMs) {
   return true;
 }
 
+// "HOST" or "HOST:PORT"; an IPv6 address goes in brackets, "[::1]:6667".
+bool ParseHost(const std::string& text, std::string& host, int& port) {
+  std::size_t colon = text.rfind(':');
+  if (!text.empty() && text[0] == '[') {
+    const std::size_t close = text.find(']');
+    if (close == std::string::npos) return false;
+    host = text.substr(1, close - 1);
+    colon = close + 1 < text.size() && text[close + 1] == ':' ? close + 1 : std::string::npos;
+    if (close + 1 < text.size() && colon == std::string::npos) return false;
+  } else if (colon != std::string::npos && text.find(':') != colon) {
+    colon = std::string::npos;  // a bare IPv6 address
+    host = text;
+  } else {
+    host = text.substr(0, colon);
+  }
+  port = 0;
+  if (colon != std::string::npos) {
+    const char* first = text.data() + colon + 1;
+    const char* last = text.data() + text.size();
+    const auto parsed = std::from_chars(first, last, port);
+    if (parsed.ec != std::errc() || parsed.ptr != last || port < 1 || port > 65535) return false;
+  }
+  return !host.empty();
+}
+
 }  // namespace
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -66,6 +100,21 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         std::fprintf(stderr, "aolsim: --chatter-pause wants MIN-MAX seconds, not %s\n", argv[i]);
         return std::nullopt;
       }
+    } else if (std::strcmp(arg, "--irc") == 0 && hasValue) {
+      if (!ParseHost(argv[++i], options.ircHost, options.ircPort)) {
+        std::fprintf(stderr, "aolsim: --irc wants HOST or HOST:PORT, not %s\n", argv[i]);
+        return std::nullopt;
+      }
+    } else if (std::strcmp(arg, "--tls") == 0) {
+      options.tls = true;
+    } else if (std::strcmp(arg, "--tls-ca") == 0 && hasValue) {
+      options.tlsCa = argv[++i];
+    } else if (std::strcmp(arg, "--sasl") == 0) {
+      options.sasl = true;
+    } else if (std::strcmp(arg, "--password-file") == 0 && hasValue) {
+      options.passwordFile = argv[++i];
+    } else if (std::strcmp(arg, "--room") == 0 && hasValue) {
+      options.rooms.push_back(argv[++i]);
     } else if (std::strcmp(arg, "--companion-log") == 0 && hasValue) {
       options.companionLog = argv[++i];
     } else if (std::strcmp(arg, "--companion") == 0 && hasValue) {
@@ -75,6 +124,11 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       std::fprintf(stderr, "aolsim: unknown option or missing value: %s\n", arg);
       return std::nullopt;
     }
+  }
+  if (options.ircHost.empty() &&
+      (options.tls || options.sasl || !options.tlsCa.empty() || !options.passwordFile.empty())) {
+    std::fprintf(stderr, "aolsim: --tls, --tls-ca, --sasl and --password-file need --irc\n");
+    return std::nullopt;
   }
   return options;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The client's command line:
-//   aolsim [--script] [--chatters NAME,NAME...] [--chatter-pause MIN-MAX]
-//          [--companion-log FILE] [--companion PROGRAM ARGS...]
+//   aolsim [--script] [--irc HOST[:PORT] [--tls] [--tls-ca FILE] [--sasl]
+//          [--password-file FILE]] [--room NAME]... [--chatters NAME,NAME...]
+//          [--chatter-pause MIN-MAX] [--companion-log FILE] [--companion PROGRAM ARGS...]
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,14 @@ struct Options {
   int maxPauseMs = 60000;
   std::vector<std::string> companion;  // the program and its arguments; empty for none
   std::string companionLog;
+  std::vector<std::string> rooms;  // opened at the start (UTF-8)
+  // The IRC network the rooms live on; no host for none.
+  std::string ircHost;
+  int ircPort = 0;  // 0: the usual port (6697 with TLS, else 6667)
+  bool tls = false;
+  std::string tlsCa;
+  bool sasl = false;
+  std::string passwordFile;
 };
 
 // The options, or nothing after a complaint on standard error.

@@ -45,8 +45,17 @@ bool RunCommand(ChatClient& client, const std::string& line) {
   const std::string arg = f.size() > 1 ? f[1] : std::string();
   const bool hasArg = f.size() > 1 && !arg.empty();
   if (verb == "quit") return false;
-  if (verb == "signoff") {
-    client.SignOff();
+  RoomNetwork* const network = client.network();
+  if (network != nullptr &&
+      (verb == "join" || verb == "leave" || (verb == "say" && hasArg && arg != client.user()))) {
+    // On a network the other people are real: only the user's own lines are the client's.
+    Complain("the other people are real on IRC; not", line);
+  } else if (verb == "signoff") {
+    if (network != nullptr) {
+      network->SignOff();
+    } else {
+      client.SignOff();
+    }
   } else if (verb == "echo") {
     PrintEvent({"echo", Rest(f, 1)});  // lets a script know that all before it is done
   } else if (verb == "temp") {
@@ -55,7 +64,11 @@ bool RunCommand(ChatClient& client, const std::string& line) {
                          verb == "leave" || verb == "say" || verb == "version")) {
     Complain("missing name", line);
   } else if (verb == "signon") {
-    client.SignOn(arg);
+    if (network != nullptr) {
+      network->SignOn(arg);
+    } else {
+      client.SignOn(arg);
+    }
   } else if (verb == "room") {
     client.OpenRoom(arg);
   } else if (verb == "close") {

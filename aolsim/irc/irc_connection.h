@@ -1,0 +1,104 @@
+#pragma once
+// One connection to an IRC server, kept alive: it registers with a nick (trying "nick_" and
+// so on when the nick is taken), logs in with SASL PLAIN or a server password, answers PING,
+// probes a connection that has been silent for two minutes and drops it when no answer comes,
+// and connects again after a loss, waiting 1 s, 2 s, 4 s ... at most 60 s. Chat lines leave
+// through a SendQueue; lines that steer the connection (JOIN, PONG ...) leave at once.
+// TLS checks the server's certificate against the system's CAs (and one more CA, when given)
+// and its host name; nothing turns the check off.
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSslSocket>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "aolsim/irc/line_buffer.h"
+#include "aolsim/irc/message.h"
+#include "aolsim/irc/send_queue.h"
+
+namespace aolsim::irc {
+
+struct ServerAddress {
+  std::string host;
+  int port = 6667;
+  bool tls = false;
+  std::string caFile;    // a CA to trust besides the system's; empty for none
+  bool sasl = false;     // log in with SASL PLAIN (the password below) rather than PASS
+  std::string password;  // the server password, or the SASL password; empty for none
+};
+
+// The longest nick the client takes: what a member record holds.
+inline constexpr std::size_t kMaxNickLength = 16;
+
+class IrcConnection : public QObject {
+  Q_OBJECT
+ public:
+  struct Handlers {
+    std::function<void(const std::string& nick)> registered;  // welcomed (numeric 001)
+    std::function<void(const Message&)> message;              // every message after that
+    std::function<void(const std::string& why, int retryMs)> lost;
+    // Something the user must know (a refused certificate, a failed login): said once each.
+    std::function<void(const std::string& text)> problem;
+  };
+
+  IrcConnection(ServerAddress server, Handlers handlers, QObject* parent = nullptr);
+  ~IrcConnection() override;
+
+  // Connects (when not connected) and registers with the nick; later, the nick it wants.
+  void Start(const std::string& nick);
+  // Says QUIT and stays away until the next Start.
+  void Stop(const std::string& reason = "");
+  bool registered() const { return registered_; }
+  const std::string& nick() const { return nick_; }
+  const std::string& wantedNick() const { return wanted_; }
+  const ServerAddress& server() const { return server_; }
+
+  // A line that steers the connection, sent at once; dropped when not registered.
+  void SendNow(const std::string& command, const std::vector<std::string>& params);
+  // A chat line, sent when the rate allows and the connection is registered (it waits through
+  // a reconnection). False when the queue is full.
+  bool Queue(const std::string& command, const std::vector<std::string>& params);
+  // How many bytes of text one PRIVMSG to the target may carry within the 512-byte line, the
+  // prefix that the server puts before it for other clients included.
+  std::size_t TextRoom(const std::string& target) const;
+
+ private:
+  void Connect();
+  void Write(const std::string& line);
+  void OnConnected();
+  void OnReadable();
+  void OnLine(const std::string& line);
+  void OnRegistrationMessage(const Message& m);
+  void OnSasl(const Message& m);
+  void Drop(const std::string& why);
+  void OnDisconnected();
+  void FlushQueue();
+  void OnSilence();
+  void Problem(const std::string& text);
+  std::string NextNickToTry();
+
+  ServerAddress server_;
+  Handlers handlers_;
+  std::unique_ptr<QSslSocket> socket_;
+  LineBuffer input_;
+  SendQueue queue_;
+  QElapsedTimer clock_;
+  QTimer sendTimer_;
+  QTimer silenceTimer_;
+  QTimer retryTimer_;
+  QTimer reclaimTimer_;
+  int retryMs_ = 1000;
+  bool stopping_ = false;
+  bool registered_ = false;
+  bool probing_ = false;
+  std::string wanted_;  // the nick the user asked for
+  std::string nick_;    // the nick in use, or being tried
+  int nickTries_ = 0;
+  std::string lastProblem_;
+  std::string lostReason_;
+};
+
+}  // namespace aolsim::irc

@@ -1,0 +1,271 @@
+#include "aolsim/irc/irc_rooms.h"
+
+#include <cstdio>
+
+#include "aolsim/irc/formatting.h"
+#include "platform/text/cp1252.h"
+
+namespace aolsim::irc {
+namespace {
+
+std::string Param(const Message& m, std::size_t index) {
+  return index < m.params.size() ? m.params[index] : std::string();
+}
+
+// Wire text (UTF-8) as the client's text, for names.
+std::string Local(const std::string& wire) {
+  return platform::Utf8ToCp1252(wire);
+}
+
+// A name or reason from the wire inside an OnlineHost line: its markup escaped.
+std::string Html(const std::string& wire) {
+  return IrcToHtml(wire);
+}
+
+std::string Because(const std::string& reason) {
+  return reason.empty() ? std::string() : " (" + Html(reason) + ")";
+}
+
+// The nicks of a NAMES reply: mode prefixes such as @ and + left out, and the user and host
+// too when the server adds them.
+std::vector<std::string> NamesOf(const std::string& list) {
+  std::vector<std::string> names;
+  std::size_t at = 0;
+  while (at < list.size()) {
+    const std::size_t end = std::min(list.find(' ', at), list.size());
+    std::string name = list.substr(at, end - at);
+    name.erase(0, name.find_first_not_of("~&@%+!"));
+    name = NickOf(name);
+    if (!name.empty()) names.push_back(Local(name));
+    at = end + 1;
+  }
+  return names;
+}
+
+}  // namespace
+
+std::string ChannelOf(const std::string& room) {
+  std::string channel = platform::Cp1252ToUtf8(room);
+  // Blanks and commas would end the name, or make it two.
+  for (char& c : channel) {
+    if (c == ' ' || c == ',' || c == '\x07') c = '_';
+  }
+  if (channel.empty() || (channel[0] != '#' && channel[0] != '&')) channel.insert(0, "#");
+  return channel;
+}
+
+IrcRooms::IrcRooms(ChatClient& client, ServerAddress server, std::string version)
+    : client_(client),
+      version_(std::move(version)),
+      connection_(std::move(server),
+                  {[this](const std::string& nick) { OnRegistered(nick); },
+                   [this](const Message& m) { OnMessage(m); },
+                   [this](const std::string& why, int retryMs) { OnLost(why, retryMs); },
+                   [this](const std::string& text) { OnProblem(text); }}) {}
+
+bool IrcRooms::SignOn(const std::string& name) {
+  if (name.empty() || name.size() > kMaxNickLength) {
+    std::fprintf(stderr, "aolsim: a screen name has 1 to %zu characters; \"%s\" has %zu\n",
+                 kMaxNickLength, platform::Cp1252ToUtf8(name).c_str(), name.size());
+    return false;
+  }
+  if (name.find_first_of(" ,*?!@#:\t") != std::string::npos || name[0] == '$' ||
+      (name[0] >= '0' && name[0] <= '9') || name[0] == '-') {
+    std::fprintf(stderr, "aolsim: \"%s\" cannot be a nick on IRC\n",
+                 platform::Cp1252ToUtf8(name).c_str());
+    return false;
+  }
+  connection_.Start(platform::Cp1252ToUtf8(name));
+  return true;
+}
+
+void IrcRooms::SignOff() {
+  connection_.Stop("signed off");
+  client_.SignOff();
+}
+
+void IrcRooms::RoomOpened(const std::string& room) {
+  connection_.SendNow("JOIN", {ChannelOf(room)});
+}
+
+void IrcRooms::RoomClosed(const std::string& room) {
+  connection_.SendNow("PART", {ChannelOf(room)});
+}
+
+void IrcRooms::LineSaid(const std::string& room, const std::string& html) {
+  const std::string channel = ChannelOf(room);
+  for (const std::string& piece : HtmlToIrc(html, connection_.TextRoom(channel))) {
+    if (!connection_.Queue("PRIVMSG", {channel, piece})) {
+      Notice(room, "Too many lines are waiting to be sent; this one was not sent: " +
+                       Html(IrcPlainText(piece)));
+      return;
+    }
+  }
+}
+
+std::optional<std::string> IrcRooms::RoomOf(const std::string& channel) const {
+  const std::string wanted = IrcLower(channel);
+  for (const std::string& room : client_.RoomNames()) {
+    if (IrcLower(ChannelOf(room)) == wanted) return room;
+  }
+  return std::nullopt;
+}
+
+void IrcRooms::Notice(const std::string& room, const std::string& html) {
+  client_.SayIn(room, kSystemSender, html);
+}
+
+void IrcRooms::NoticeEverywhere(const std::string& html) {
+  for (const std::string& room : client_.RoomNames()) Notice(room, html);
+}
+
+void IrcRooms::OnRegistered(const std::string& nick) {
+  const std::string name = Local(nick);
+  if (client_.user().empty()) {
+    client_.SignOn(name);
+  } else {
+    client_.Rename(client_.user(), name);
+  }
+  for (const std::string& room : client_.RoomNames()) {
+    connection_.SendNow("JOIN", {ChannelOf(room)});
+  }
+  const std::string& server = connection_.server().host;
+  NoticeEverywhere((everRegistered_ ? "Connected again to " : "Connected to ") + Html(server) +
+                   " as " + Html(nick) + ".");
+  if (nick != connection_.wantedNick()) {
+    NoticeEverywhere("The name " + Html(connection_.wantedNick()) + " is taken; you are " +
+                     Html(nick) + " for now.");
+  }
+  everRegistered_ = true;
+}
+
+void IrcRooms::OnLost(const std::string& why, int retryMs) {
+  NoticeEverywhere("The connection to the network is lost" + Because(why) + "; trying again in " +
+                   std::to_string((retryMs + 999) / 1000) + " s.");
+}
+
+void IrcRooms::OnProblem(const std::string& text) {
+  std::fprintf(stderr, "aolsim: %s\n", text.c_str());
+  NoticeEverywhere(Html(text));
+}
+
+void IrcRooms::ReclaimIfFreed(const std::string& nick) {
+  if (IrcLower(nick) == IrcLower(connection_.wantedNick()) &&
+      connection_.nick() != connection_.wantedNick()) {
+    connection_.SendNow("NICK", {connection_.wantedNick()});
+  }
+}
+
+void IrcRooms::OnMessage(const Message& m) {
+  const std::string from = NickOf(m.prefix);
+  const bool self = IrcLower(from) == IrcLower(connection_.nick());
+  if (m.command == "PRIVMSG") {
+    OnPrivmsg(m);
+  } else if (m.command == "JOIN") {
+    const std::optional<std::string> room = RoomOf(Param(m, 0));
+    if (!room || self) return;
+    client_.JoinRoom(*room, Local(from));
+    Notice(*room, Html(from) + " has entered the room.");
+  } else if (m.command == "PART") {
+    const std::optional<std::string> room = RoomOf(Param(m, 0));
+    if (!room || self) return;
+    client_.LeaveRoom(*room, Local(from));
+    Notice(*room, Html(from) + " has left the room" + Because(Param(m, 1)) + ".");
+  } else if (m.command == "QUIT") {
+    for (const std::string& room : client_.RoomNames()) {
+      if (!client_.InRoom(room, Local(from))) continue;
+      client_.LeaveRoom(room, Local(from));
+      Notice(room, Html(from) + " has signed off" + Because(Param(m, 0)) + ".");
+    }
+    ReclaimIfFreed(from);
+  } else if (m.command == "KICK") {
+    const std::optional<std::string> room = RoomOf(Param(m, 0));
+    if (!room) return;
+    const std::string victim = Param(m, 1);
+    if (IrcLower(victim) == IrcLower(connection_.nick())) {
+      client_.SetMembers(*room, {});
+      Notice(*room, "You were removed from the room by " + Html(from) + Because(Param(m, 2)) + ".");
+    } else {
+      client_.LeaveRoom(*room, Local(victim));
+      Notice(*room, Html(victim) + " was removed from the room by " + Html(from) +
+                        Because(Param(m, 2)) + ".");
+    }
+  } else if (m.command == "NICK") {
+    OnNick(from, Param(m, 0));
+  } else if (m.command == "353" && m.params.size() >= 4) {
+    auto& pending = names_[IrcLower(m.params[2])];
+    for (std::string& name : NamesOf(m.params[3])) pending.push_back(std::move(name));
+  } else if (m.command == "366") {
+    const std::string channel = Param(m, 1);
+    const auto pending = names_.find(IrcLower(channel));
+    const std::vector<std::string> names =
+        pending == names_.end() ? std::vector<std::string>() : pending->second;
+    if (pending != names_.end()) names_.erase(pending);
+    if (const std::optional<std::string> room = RoomOf(channel)) client_.SetMembers(*room, names);
+  } else if (m.command == "404" || m.command == "471" || m.command == "473" || m.command == "474" ||
+             m.command == "475" || m.command == "403") {
+    // Cannot send to, or cannot join, a channel: the room says why.
+    if (const std::optional<std::string> room = RoomOf(Param(m, 1))) {
+      Notice(*room, "The network says: " + Html(m.params.back()));
+    }
+  }
+}
+
+void IrcRooms::OnNick(const std::string& from, const std::string& to) {
+  const std::string oldName = Local(from);
+  const std::string newName = Local(to);
+  if (IrcLower(to) == IrcLower(connection_.nick()) && oldName == client_.user()) {
+    client_.Rename(oldName, newName);
+    NoticeEverywhere("You are now known as " + Html(to) + ".");
+    return;
+  }
+  std::vector<std::string> rooms;
+  for (const std::string& room : client_.RoomNames()) {
+    if (client_.InRoom(room, oldName)) rooms.push_back(room);
+  }
+  client_.Rename(oldName, newName);
+  for (const std::string& room : rooms) {
+    Notice(room, Html(from) + " is now known as " + Html(to) + ".");
+  }
+  ReclaimIfFreed(from);
+}
+
+void IrcRooms::OnPrivmsg(const Message& m) {
+  const std::string from = NickOf(m.prefix);
+  const std::string target = Param(m, 0);
+  const std::string text = Param(m, 1);
+  const std::optional<std::string> room = RoomOf(target);
+  if (!text.empty() && text[0] == '\x01') {
+    OnCtcp(from, room, text);
+    return;
+  }
+  if (room) {
+    client_.SayIn(*room, Local(from), IrcToHtml(text));
+    return;
+  }
+  if (IrcLower(target) != IrcLower(connection_.nick())) return;
+  // No window shows private messages: the room on top tells of them.
+  const std::vector<std::string> rooms = client_.RoomNames();
+  if (!rooms.empty()) {
+    Notice(rooms.front(), "Private message from " + Html(from) + ": " + IrcToHtml(text));
+  }
+}
+
+void IrcRooms::OnCtcp(const std::string& from, const std::optional<std::string>& room,
+                      const std::string& body) {
+  std::string inner = body.substr(1);
+  if (!inner.empty() && inner.back() == '\x01') inner.pop_back();
+  const std::size_t blank = inner.find(' ');
+  const std::string verb = inner.substr(0, blank);
+  const std::string arg = blank == std::string::npos ? std::string() : inner.substr(blank + 1);
+  if (verb == "ACTION") {
+    // "/me waves" shows as the sender's line "*waves*", as chatters write an action.
+    if (room) client_.SayIn(*room, Local(from), "<i>*" + IrcToHtml(arg) + "*</i>");
+  } else if (verb == "VERSION") {
+    connection_.SendNow("NOTICE", {from, "\x01VERSION aolsim " + version_ + "\x01"});
+  } else if (verb == "PING") {
+    connection_.SendNow("NOTICE", {from, "\x01PING " + arg + "\x01"});
+  }
+}
+
+}  // namespace aolsim::irc
