@@ -5,7 +5,7 @@
 #include <QDeadlineTimer>
 #include <csignal>
 
-#include "tests/e2e/processes.h"
+#include "tests/support/processes.h"
 #include "tests/support/fake_chat.h"
 
 namespace spindeck::e2e {

@@ -6,7 +6,7 @@
 #include <QFile>
 
 #include "src/settings/settings_store.h"
-#include "tests/e2e/jukebox.h"
+#include "tests/support/jukebox.h"
 #include "tests/support/test_songs.h"
 
 namespace spindeck::e2e {

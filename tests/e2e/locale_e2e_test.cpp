@@ -2,7 +2,7 @@
 // chat still read with "." as the decimal mark.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/jukebox.h"
+#include "tests/support/jukebox.h"
 #include "tests/support/comma_locale.h"
 
 namespace spindeck::e2e {

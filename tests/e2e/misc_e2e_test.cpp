@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "tests/e2e/jukebox.h"
+#include "tests/support/jukebox.h"
 #include "tests/support/wait_for_file.h"
 
 namespace spindeck::e2e {

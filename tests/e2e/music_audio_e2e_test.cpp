@@ -11,7 +11,7 @@
 #include <cmath>
 #include <csignal>
 
-#include "tests/e2e/jukebox.h"
+#include "tests/support/jukebox.h"
 #include "tests/platform/volume/private_pulse_server.h"
 #include "tests/support/test_songs.h"
 

@@ -2,7 +2,7 @@
 // client: only the user's lines steer it.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/jukebox.h"
+#include "tests/support/jukebox.h"
 
 namespace spindeck::e2e {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <set>
 
-#include "tests/e2e/jukebox.h"
+#include "tests/support/jukebox.h"
 
 namespace spindeck::e2e {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "tests/e2e/jukebox.h"
+#include "tests/support/jukebox.h"
 
 namespace spindeck::e2e {
 namespace {

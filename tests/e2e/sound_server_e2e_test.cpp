@@ -1,7 +1,7 @@
 // The program's end while its sound server has stopped answering (SIGSTOP).
 #include <gtest/gtest.h>
 
-#include "tests/e2e/jukebox.h"
+#include "tests/support/jukebox.h"
 #include "tests/platform/volume/private_pulse_server.h"
 
 namespace spindeck::e2e {

@@ -1,4 +1,4 @@
-#include "tests/e2e/processes.h"
+#include "tests/support/processes.h"
 
 #include <QDir>
 #include <QEventLoop>

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/processes.h"
+#include "tests/support/processes.h"
 
 namespace spindeck::e2e {
 
@@ -32,12 +32,19 @@ class Jukebox {
   // so replies read as written.
   explicit Jukebox(const QProcessEnvironment& environment = {},
                    const std::function<void(const QString& programFolder)>& prepare = {});
+  // The same with the client's rooms on an IRC network: `clientOptions` (--irc HOST:PORT ...)
+  // go to the client, and kOther is not made to join (the other people there are real). The
+  // client signs on as kUser; `user` is the nick the server gives it, which says and gets
+  // the lines.
+  explicit Jukebox(const QStringList& clientOptions, const std::string& user = kUser,
+                   const QProcessEnvironment& environment = {});
 
   // Whether the client is ready and the program answered.
   bool started() const { return started_; }
   // The two lines the program announced itself with (as the client reports them, UTF-8).
   const std::vector<std::string>& greeting() const { return greeting_; }
 
+  QString desktop() const { return desktop_.path(); }
   QString programFolder() const { return root_.filePath("program"); }
   QString musicFolder() const { return root_.filePath("music"); }
   // A file of the music folder.
@@ -60,6 +67,9 @@ class Jukebox {
   // Asks "pos" once the position timer has had time to tick: the timer updates the times that
   // "pos" reports, and a busy machine may hold a tick back behind the chat scanner's poll.
   std::string Pos();
+  // Takes the client's events until a line from the sender with this text (HTML, as sent)
+  // comes; false when it does not come in time.
+  bool SeesLine(const std::string& sender, const std::string& text, int timeoutMs = 10000);
   // True when no reply comes within `ms`.
   bool Silent(int ms);
 
@@ -67,12 +77,16 @@ class Jukebox {
   Spindeck& program() { return *program_; }
 
  private:
+  void Start(const QStringList& clientOptions, const QProcessEnvironment& environment,
+             const std::function<void(const QString& programFolder)>& prepare);
+
   QTemporaryDir root_;
   TestDesktop desktop_;
   std::unique_ptr<AolSim> client_;
   std::unique_ptr<Spindeck> program_;
   bool started_ = false;
   std::vector<std::string> greeting_;
+  std::string user_ = kUser;
 };
 
 }  // namespace spindeck::e2e

@@ -1,4 +1,4 @@
-#include "tests/e2e/jukebox.h"
+#include "tests/support/jukebox.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,13 +23,24 @@ std::string Line(const std::string& text) {
 
 Jukebox::Jukebox(const QProcessEnvironment& environment,
                  const std::function<void(const QString& programFolder)>& prepare) {
+  Start({}, environment, prepare);
+}
+
+Jukebox::Jukebox(const QStringList& clientOptions, const std::string& user,
+                 const QProcessEnvironment& environment)
+    : user_(user) {
+  Start(clientOptions, environment, {});
+}
+
+void Jukebox::Start(const QStringList& clientOptions, const QProcessEnvironment& environment,
+                    const std::function<void(const QString& programFolder)>& prepare) {
   if (!root_.isValid()) return;
   QDir().mkpath(musicFolder());
-  client_ = std::make_unique<AolSim>(desktop_.path());
+  client_ = std::make_unique<AolSim>(desktop_.path(), clientOptions);
   if (!client_->ready()) return;
   client_->Command({"signon", kUser});
   client_->Command({"room", "lobby"});
-  client_->Command({"join", kOther});
+  if (clientOptions.isEmpty()) client_->Command({"join", kOther});
   QDir().mkpath(programFolder());
   if (prepare) prepare(programFolder());
   program_ = std::make_unique<Spindeck>(desktop_.path(), programFolder(), environment);
@@ -55,7 +66,7 @@ std::string Jukebox::Refresh() {
 }
 
 void Jukebox::Say(const std::string& text) {
-  SayAs(kUser, text);
+  SayAs(user_, text);
 }
 
 void Jukebox::SayAs(const std::string& name, const std::string& text) {
@@ -66,7 +77,7 @@ std::string Jukebox::NextReply(int timeoutMs) {
   std::string reply = kNoReply;
   client_->WaitFor(
       [&](const Event& e) {
-        if (e.size() >= 4 && e[0] == "line" && e[2] == kUser && e[3].starts_with(kStyledStart)) {
+        if (e.size() >= 4 && e[0] == "line" && e[2] == user_ && e[3].starts_with(kStyledStart)) {
           reply = e[3];
           return true;
         }
@@ -84,6 +95,14 @@ std::string Jukebox::Ask(const std::string& text, int timeoutMs) {
 std::string Jukebox::Pos() {
   Spin(300);
   return Ask("pos");
+}
+
+bool Jukebox::SeesLine(const std::string& sender, const std::string& text, int timeoutMs) {
+  return client_->WaitFor(
+      [&](const Event& e) {
+        return e.size() >= 4 && e[0] == "line" && e[2] == sender && e[3] == text;
+      },
+      timeoutMs);
 }
 
 bool Jukebox::Silent(int ms) {

@@ -15,10 +15,11 @@ namespace spindeck::e2e {
 // One event line of the chat client, split at its tabs (UTF-8, as printed).
 using Event = testing::AolsimEvent;
 
-// The chat client on the given desktop socket.
+// The chat client on the given desktop socket, with more options when given (--irc ...).
 class AolSim : public testing::AolsimProcess {
  public:
-  explicit AolSim(const QString& desktop) : AolsimProcess({}, desktop) {}
+  explicit AolSim(const QString& desktop, const QStringList& options = {})
+      : AolsimProcess(options, desktop) {}
 };
 
 // The program, run from a copy in a temporary program folder. It plays into the null output
