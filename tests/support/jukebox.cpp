@@ -40,7 +40,17 @@ void Jukebox::Start(const QStringList& clientOptions, const QProcessEnvironment&
   if (!client_->ready()) return;
   client_->Command({"signon", kUser});
   client_->Command({"room", "lobby"});
-  if (clientOptions.isEmpty()) client_->Command({"join", kOther});
+  if (clientOptions.isEmpty()) {
+    client_->Command({"join", kOther});
+  } else if (!client_->WaitFor(
+                 [](const Event& e) {
+                   return e.size() >= 4 && e[0] == "line" && e[2] == "OnlineHost" &&
+                          e[3].starts_with("Connected to");
+                 },
+                 kStartMs)) {
+    // Signed on only once the server has welcomed the client: the program must find the user.
+    return;
+  }
   QDir().mkpath(programFolder());
   if (prepare) prepare(programFolder());
   program_ = std::make_unique<Spindeck>(desktop_.path(), programFolder(), environment);
