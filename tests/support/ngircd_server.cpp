@@ -143,7 +143,8 @@ bool NgircdServer::WaitForListening(int timeoutMs) {
   const bool ready = WaitForLog(
       [this] { return log_.find(") ready.", runStart_) != std::string::npos; }, timeoutMs);
   if (!running()) {
-    Fail("it ended");
+    Fail(process_.error() == QProcess::FailedToStart ? "ngircd cannot be run (not installed?)"
+                                                     : "it ended");
     return false;
   }
   if (!ready) {

@@ -15,7 +15,10 @@
 //   the others, so Start checks every port.
 // - It dials a linked server about a second after starting, and after a lost link again every
 //   ConnectRetry seconds, which it raises to at least 5.
-// - Users are registered as "~user" (no Ident), with their numeric host (no DNS).
+// - Users are registered as "~user" (no Ident), with their numeric host (no DNS). Nicks may
+//   have up to 30 characters here (ngircd's default is 9; linked servers must agree), any
+//   number of users may come from 127.0.0.1 and join any number of channels, and the server
+//   pings an idle client only after 600 s, so no test loses a client to a ping it missed.
 // - Without a DH parameter file a GnuTLS build spends seconds making one at every start; the
 //   TLS port here gets the fixed ffdhe2048 group.
 #include <QProcess>
