@@ -1,0 +1,214 @@
+#include "tests/support/ngircd_server.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "tests/support/run_tool.h"
+
+namespace spindeck::testing {
+namespace {
+
+constexpr char kLinkPassword[] = "spindeck-link";
+
+std::string Line(const std::string& name, const std::string& value) {
+  return name + " = " + value + "\n";
+}
+
+std::string Number(int value) {
+  return std::to_string(value);
+}
+
+// Whether a client can connect to the port now.
+bool Accepts(int port, int timeoutMs) {
+  QTcpSocket probe;
+  QEventLoop loop;
+  QObject::connect(&probe, &QTcpSocket::connected, &loop, &QEventLoop::quit);
+  QObject::connect(&probe, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  probe.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+  if (probe.state() != QAbstractSocket::ConnectedState) loop.exec();
+  const bool connected = probe.state() == QAbstractSocket::ConnectedState;
+  probe.abort();
+  return connected;
+}
+
+}  // namespace
+
+NgircdServer::NgircdServer(NgircdOptions options) : options_(std::move(options)) {
+  process_.setProcessChannelMode(QProcess::MergedChannels);
+  reading_ = QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] { ReadLog(); });
+}
+
+NgircdServer::~NgircdServer() {
+  Stop();
+  // The log is gone before the process object: nothing may reach it any more.
+  QObject::disconnect(reading_);
+}
+
+std::string NgircdServer::log() {
+  ReadLog();
+  return log_;
+}
+
+void NgircdServer::ReadLog() {
+  if (!process_.isOpen()) return;  // not started yet, or ended and read to its end
+  log_ += process_.readAllStandardOutput().toStdString();
+}
+
+bool NgircdServer::PickPorts() {
+  if (port_ != 0) return true;
+  // All listen at once, so that they differ; ngircd binds them again with SO_REUSEADDR.
+  std::vector<std::unique_ptr<QTcpServer>> listeners;
+  for (int i = 0; i < (options_.tls ? 3 : 2); ++i) {
+    listeners.push_back(std::make_unique<QTcpServer>());
+    if (!listeners.back()->listen(QHostAddress::LocalHost, 0)) return false;
+  }
+  port_ = listeners[0]->serverPort();
+  serverPort_ = listeners[1]->serverPort();
+  if (options_.tls) tlsPort_ = listeners[2]->serverPort();
+  return true;
+}
+
+bool NgircdServer::WriteConfig() {
+  const std::string folder = folder_.path().toStdString();
+  // An include folder of its own and empty: the default one is the system server's.
+  if (!QDir(folder_.path()).mkpath("conf.d")) return false;
+  std::string config = "[Global]\n" + Line("Name", options_.name) +
+                       Line("Info", "spin.deck test server") +
+                       Line("AdminInfo1", "spin.deck tests") + Line("AdminInfo2", "loopback") +
+                       Line("AdminEMail", "tests@localhost") + Line("Listen", "127.0.0.1") +
+                       Line("Ports", Number(port_) + "," + Number(serverPort_)) +
+                       Line("MotdPhrase", "spin.deck test network");
+  config += "[Limits]\n" + Line("MaxConnections", "0") + Line("MaxConnectionsIP", "0") +
+            Line("MaxJoins", "0") + Line("MaxNickLength", "30") +
+            Line("MaxPenaltyTime", options_.floodThrottling ? "-1" : "0") +
+            Line("PingTimeout", "600") + Line("PongTimeout", "600") + Line("ConnectRetry", "5");
+  config += "[Options]\n" + Line("PAM", "no") + Line("Ident", "no") + Line("DNS", "no") +
+            Line("IncludeDir", folder + "/conf.d");
+  if (options_.tls) {
+    const QString dhFile = folder_.filePath("dh.pem");
+    if (!QFile::exists(dhFile) &&
+        !RunTool("openssl", {"genpkey", "-genparam", "-algorithm", "DH", "-pkeyopt",
+                             "group:ffdhe2048", "-out", dhFile})) {
+      return false;
+    }
+    config += "[SSL]\n" + Line("Ports", Number(tlsPort_)) +
+              Line("CertFile", options_.certFile.toStdString()) +
+              Line("KeyFile", options_.keyFile.toStdString()) +
+              Line("DHFile", dhFile.toStdString());
+  }
+  if (!options_.linkName.empty()) {
+    config += "[Server]\n" + Line("Name", options_.linkName) + Line("Host", "127.0.0.1") +
+              Line("MyPassword", kLinkPassword) + Line("PeerPassword", kLinkPassword);
+    if (options_.linkPort != 0) config += Line("Port", Number(options_.linkPort));
+    if (!options_.connectToLink) config += Line("Passive", "yes");
+  }
+  QFile file(folder_.filePath("ngircd.conf"));
+  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+         file.write(config.data(), static_cast<qint64>(config.size())) ==
+             static_cast<qint64>(config.size());
+}
+
+bool NgircdServer::Start(int timeoutMs) {
+  if (running()) return true;
+  if (!folder_.isValid()) {
+    Fail("no temporary folder for its configuration");
+    return false;
+  }
+  if (!PickPorts()) {
+    Fail("no free loopback port");
+    return false;
+  }
+  if (!WriteConfig()) {
+    Fail("its configuration could not be written");
+    return false;
+  }
+  ReadLog();
+  runStart_ = log_.size();
+  process_.start("ngircd", {"-n", "-f", folder_.filePath("ngircd.conf")});
+  return WaitForListening(timeoutMs);
+}
+
+bool NgircdServer::WaitForListening(int timeoutMs) {
+  // ngircd logs its readiness after it has set up every listening socket.
+  const bool ready = WaitForLog(
+      [this] { return log_.find(") ready.", runStart_) != std::string::npos; }, timeoutMs);
+  if (!running()) {
+    Fail(process_.error() == QProcess::FailedToStart ? "ngircd cannot be run (not installed?)"
+                                                     : "it ended");
+    return false;
+  }
+  if (!ready) {
+    Fail("it did not get ready in time");
+    return false;
+  }
+  if (log_.find("Can't bind", runStart_) != std::string::npos) {
+    Fail("a port was taken");
+    return false;
+  }
+  for (const int port : {port_, serverPort_, tlsPort_}) {
+    if (port != 0 && !Accepts(port, 5000)) {
+      Fail("port " + Number(port) + " does not accept connections");
+      return false;
+    }
+  }
+  return true;
+}
+
+void NgircdServer::Fail(const std::string& reason) {
+  std::fprintf(stderr, "ngircd %s did not start: %s\n%s\n", options_.name.c_str(), reason.c_str(),
+               log().substr(runStart_).c_str());
+  Stop();
+}
+
+void NgircdServer::Stop() {
+  if (!running()) return;
+  QEventLoop loop;
+  QObject::connect(&process_, &QProcess::finished, &loop, &QEventLoop::quit);
+  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+  process_.terminate();
+  if (running()) loop.exec();
+  if (running()) {
+    process_.kill();
+    process_.waitForFinished(3000);
+  }
+  ReadLog();
+}
+
+bool NgircdServer::LinkedTo(const std::string& peerName) {
+  ReadLog();
+  if (!running()) return false;
+  const std::size_t synced =
+      log_.rfind("Synchronization with \"" + peerName + "\" done", std::string::npos);
+  const std::size_t lost = log_.rfind("Server \"" + peerName + "\" unregistered");
+  return synced != std::string::npos && synced >= runStart_ &&
+         (lost == std::string::npos || lost < synced);
+}
+
+bool NgircdServer::WaitForLog(const std::function<bool()>& done, int timeoutMs) {
+  const QDeadlineTimer deadline(timeoutMs);
+  while (true) {
+    ReadLog();
+    if (done()) return true;
+    if (!running()) return false;
+    const qint64 left = deadline.remainingTime();
+    if (left <= 0) return false;
+    QEventLoop loop;
+    QObject::connect(&process_, &QProcess::readyReadStandardOutput, &loop, &QEventLoop::quit);
+    QObject::connect(&process_, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process_, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer::singleShot(static_cast<int>(left), &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+}
+
+}  // namespace spindeck::testing
