@@ -147,7 +147,8 @@ std::string Codes(const Look& from, const Look& to, char next, char after) {
   Look now = from;
   if (from.colour && !to.colour) {
     if (IsDigit(next) || next == ',') {
-      // "\x03" before a digit would read it as a colour: reset everything instead.
+      // "\x03" would take a digit or a comma after it into the code: reset everything and
+      // turn the toggles on again instead.
       codes += kReset;
       now = Look{};
     } else {
@@ -180,7 +181,7 @@ std::string Codes(const Look& from, const Look& to, char next, char after) {
 // Collects the pieces, each at most maxBytes, in the order they are written.
 class Pieces {
  public:
-  explicit Pieces(const std::vector<Cell>& cells, std::size_t maxBytes)
+  Pieces(const std::vector<Cell>& cells, std::size_t maxBytes)
       : cells_(cells), maxBytes_(std::max(maxBytes, kMinPieceBytes)) {}
 
   // Adds the word cells_[begin, end), after a blank when the piece holds text already.
