@@ -1,23 +1,18 @@
 #include "aolsim/terminal_mode.h"
 
-#include <cctype>
 #include <cstdio>
-#include <map>
+#include <optional>
 
 #include "aolsim/script_mode.h"
 #include "platform/text/cp1252.h"
+#include "platform/text/html_colour.h"
 #include "platform/text/html_text.h"
-#include "platform/text/letter_case.h"
 
 namespace aolsim {
 namespace {
 
 const char kReset[] = "\x1b[0m";
 const char kDefaultColour[] = "\x1b[39m";
-
-std::string Lower(const std::string& text) {
-  return platform::AsciiLower(text);
-}
 
 std::string Rgb(unsigned value) {
   return "\x1b[38;2;" + std::to_string((value >> 16) & 0xFF) + ";" +
@@ -26,32 +21,8 @@ std::string Rgb(unsigned value) {
 
 // The escape sequence for a font tag's colour attribute, or "" when it has none we know.
 std::string FontColour(const std::string& tag) {
-  const std::string lower = Lower(tag);
-  std::size_t at = lower.find("color");
-  if (at == std::string::npos) return "";
-  at += 5;
-  while (at < lower.size() && (lower[at] == ' ' || lower[at] == '=' || lower[at] == '"' ||
-                               lower[at] == '\'' || lower[at] == '#')) {
-    ++at;
-  }
-  std::string value;
-  while (at < lower.size() && std::isalnum(static_cast<unsigned char>(lower[at]))) {
-    value += lower[at++];
-  }
-  static const std::map<std::string, unsigned> kNamed = {
-      {"black", 0x000000},   {"white", 0xFFFFFF},  {"red", 0xFF0000},    {"lime", 0x00FF00},
-      {"green", 0x008000},   {"blue", 0x0000FF},   {"yellow", 0xFFFF00}, {"aqua", 0x00FFFF},
-      {"fuchsia", 0xFF00FF}, {"purple", 0x800080}, {"navy", 0x000080},   {"gray", 0x808080},
-      {"silver", 0xC0C0C0},  {"maroon", 0x800000}, {"olive", 0x808000},  {"teal", 0x008080}};
-  if (const auto named = kNamed.find(value); named != kNamed.end()) return Rgb(named->second);
-  if (value.size() != 6) return "";
-  unsigned rgb = 0;
-  for (char c : value) {
-    if (!std::isxdigit(static_cast<unsigned char>(c))) return "";
-    rgb = rgb * 16 + static_cast<unsigned>(
-                         std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : c - 'a' + 10);
-  }
-  return Rgb(rgb);
+  const std::optional<unsigned> colour = platform::HtmlFontColour(tag);
+  return colour ? Rgb(*colour) : "";
 }
 
 }  // namespace

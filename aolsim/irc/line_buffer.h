@@ -1,10 +1,37 @@
 #pragma once
+// Cuts the byte stream from an IRC server into lines.
+#include <cstddef>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
+
 namespace aolsim::irc {
-class LineBuffer { public: explicit LineBuffer(std::size_t maxLine = 8704) : max_(maxLine) {} void Append(std::string_view b) { buf_ += b; }
- std::optional<std::string> Next() { auto p = buf_.find('\n'); if (p == std::string::npos) return std::nullopt; std::string l = buf_.substr(0, p); buf_.erase(0, p + 1); if (!l.empty() && l.back()=='\r') l.pop_back(); return l; }
- std::size_t dropped() const { return 0; }
- private: std::size_t max_; std::string buf_; };
-}
+
+// Lines end at LF; a CR before it is dropped, other bytes (NUL too) are kept. A line longer
+// than maxLine bytes is dropped whole, also the part of it that comes later, so that a
+// peer cannot make the buffer grow: it holds at most maxLine bytes of an unfinished line
+// besides the whole lines not yet taken.
+class LineBuffer {
+ public:
+  explicit LineBuffer(std::size_t maxLine = 8704);
+
+  void Append(std::string_view bytes);
+
+  // The next whole line, without its CR LF.
+  std::optional<std::string> Next();
+
+  // How many lines were dropped for their length.
+  std::size_t dropped() const { return dropped_; }
+
+ private:
+  void EndLine();
+
+  std::size_t maxLine_;
+  std::string partial_;    // the unfinished line
+  bool skipping_ = false;  // inside a line already dropped, until its LF
+  std::deque<std::string> lines_;
+  std::size_t dropped_ = 0;
+};
+
+}  // namespace aolsim::irc

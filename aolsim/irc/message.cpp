@@ -65,10 +65,12 @@ char Upper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-std::string Sanitized(std::string_view text, bool blanksToo) {
+// The text with CR, LF and NUL, which would end or cut the line, as `replacement`; with
+// blanksToo, blanks as well.
+std::string Sanitized(std::string_view text, bool blanksToo, char replacement) {
   std::string out(text);
   for (char& c : out) {
-    if (c == '\r' || c == '\n' || c == '\0' || (blanksToo && c == ' ')) c = ' ';
+    if (c == '\r' || c == '\n' || c == '\0' || (blanksToo && c == ' ')) c = replacement;
   }
   return out;
 }
@@ -107,17 +109,19 @@ std::string NickOf(std::string_view prefix) {
 }
 
 std::string FormatLine(std::string_view command, const std::vector<std::string>& params) {
-  std::string line = Sanitized(command, true);
+  // The command and the middle parameters end at a blank: any in them becomes '_', so that
+  // no word moves into the next parameter.
+  std::string line = Sanitized(command, true, '_');
   for (std::size_t i = 0; i < params.size(); ++i) {
-    const std::string& param = params[i];
     line += ' ';
+    const std::string trailing = Sanitized(params[i], false, ' ');
     if (i + 1 == params.size() &&
-        (param.empty() || param.front() == ':' || param.find(' ') != std::string::npos)) {
+        (trailing.empty() || trailing.front() == ':' || trailing.find(' ') != std::string::npos)) {
       line += ':';
-      line += Sanitized(param, false);
+      line += trailing;
     } else {
       // A middle parameter cannot start with ':' or be empty; either would shift the rest.
-      std::string middle = Sanitized(param, true);
+      std::string middle = Sanitized(params[i], true, '_');
       if (middle.empty() || middle.front() == ':') middle.insert(middle.begin(), '_');
       line += middle;
     }

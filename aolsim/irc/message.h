@@ -26,7 +26,8 @@ std::string NickOf(std::string_view prefix);
 
 // A line to send, without its CR LF: the command and its parameters, the last one written as
 // trailing (after ':') when it is empty, holds a blank or starts with ':'. CR, LF and NUL,
-// which would end or cut the line, become blanks; so do blanks inside a middle parameter.
+// which would end or cut the line, become blanks in the trailing parameter; in the command
+// and a middle parameter, which end at a blank, they and blanks become '_'.
 std::string FormatLine(std::string_view command, const std::vector<std::string>& params);
 
 // Nicks and channel names compare without case, where "[]\~" are the upper case of "{}|^".
