@@ -140,9 +140,17 @@ int main(int argc, char** argv) {
   // Ending: with a companion, the client waits for it (serving its windows meanwhile), so
   // that whatever it says on its way out still reaches the room.
   std::unique_ptr<aolsim::Companion> companion;
+  // On a network the lines still waiting to leave go first, within a bound.
+  auto quit = [&] {
+    if (network) {
+      network->Finish([] { QCoreApplication::quit(); }, 10000);
+    } else {
+      QCoreApplication::quit();
+    }
+  };
   auto end = [&] {
     if (!companion) {
-      QCoreApplication::quit();
+      quit();
       return;
     }
     if (!script) {
@@ -158,7 +166,7 @@ int main(int argc, char** argv) {
     for (const std::string& arg : options->companion) command << QString::fromStdString(arg);
     companion =
         std::make_unique<aolsim::Companion>(command, QString::fromStdString(options->companionLog));
-    QObject::connect(companion.get(), &aolsim::Companion::stopped, &app, &QCoreApplication::quit);
+    QObject::connect(companion.get(), &aolsim::Companion::stopped, &app, quit);
     if (!companion->Start()) return 1;
   }
 

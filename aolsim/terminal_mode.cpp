@@ -86,7 +86,9 @@ bool RunTerminalLine(ChatClient& client, const std::string& line) {
     std::printf(
         "Type to talk as the user. /as NAME text: another chatter talks.\n"
         "/signon NAME  /signoff  /room NAME  /close NAME  /join NAME  /leave NAME\n"
-        "/temp TEXT  /version V  /quit   (start a line with // to say a slash)\n");
+        "/temp TEXT  /version V  /quit   (start a line with // to say a slash)\n"
+        "On IRC (--irc) the others are real: /as, /join and /leave are refused, /room\n"
+        "joins #NAME, /signon NAME changes the nick.\n");
     std::fflush(stdout);
     return true;
   }

@@ -4,6 +4,7 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <algorithm>
+#include <utility>
 
 namespace aolsim::irc {
 namespace {
@@ -71,7 +72,17 @@ void IrcConnection::Stop(const std::string& reason) {
   if (!socket_) return;
   if (registered_) Write(FormatLine("QUIT", {reason.empty() ? "signed off" : reason}));
   registered_ = false;
+  socket_->flush();
   socket_->disconnectFromHost();  // sends what is written first, then closes
+}
+
+void IrcConnection::WhenDrained(std::function<void()> done) {
+  if (!registered_ || queue_.size() == 0) {
+    drained_ = nullptr;
+    done();
+    return;
+  }
+  drained_ = std::move(done);
 }
 
 void IrcConnection::Connect() {
@@ -257,6 +268,7 @@ bool IrcConnection::Queue(const std::string& command, const std::vector<std::str
 void IrcConnection::FlushQueue() {
   if (!registered_) return;
   while (std::optional<std::string> line = queue_.Pop(clock_.elapsed())) Write(*line);
+  if (queue_.size() == 0 && drained_) std::exchange(drained_, nullptr)();
   const std::int64_t wait = queue_.WaitMs(clock_.elapsed());
   if (wait > 0 && !sendTimer_.isActive()) sendTimer_.start(static_cast<int>(wait));
 }
@@ -297,6 +309,7 @@ void IrcConnection::OnDisconnected() {
   silenceTimer_.stop();
   sendTimer_.stop();
   reclaimTimer_.stop();
+  if (drained_) std::exchange(drained_, nullptr)();  // what waits cannot leave now
   if (stopping_) return;
   const int wait = retryMs_;
   retryMs_ = std::min(retryMs_ * 2, kLongestRetryMs);

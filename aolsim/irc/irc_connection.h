@@ -51,6 +51,9 @@ class IrcConnection : public QObject {
   void Start(const std::string& nick);
   // Says QUIT and stays away until the next Start.
   void Stop(const std::string& reason = "");
+  // Calls `done` once every queued chat line has left (at once when none waits, or when the
+  // connection is not up and the lines could not leave anyway). A later call replaces it.
+  void WhenDrained(std::function<void()> done);
   bool registered() const { return registered_; }
   const std::string& nick() const { return nick_; }
   const std::string& wantedNick() const { return wanted_; }
@@ -98,6 +101,7 @@ class IrcConnection : public QObject {
   std::string nick_;    // the nick in use, or being tried
   int nickTries_ = 0;
   std::string lastProblem_;
+  std::function<void()> drained_;
   std::string lostReason_;
 };
 

@@ -1,6 +1,8 @@
 #include "aolsim/irc/irc_rooms.h"
 
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 #include "aolsim/irc/formatting.h"
 #include "platform/text/cp1252.h"
@@ -82,6 +84,21 @@ bool IrcRooms::SignOn(const std::string& name) {
 void IrcRooms::SignOff() {
   connection_.Stop("signed off");
   client_.SignOff();
+}
+
+void IrcRooms::Finish(std::function<void()> done, int boundMs) {
+  auto once = std::make_shared<std::function<void()>>(std::move(done));
+  auto finish = [this, once] {
+    finishBound_.stop();
+    connection_.WhenDrained([] {});
+    connection_.Stop("signed off");
+    if (*once) std::exchange(*once, nullptr)();
+  };
+  finishBound_.setSingleShot(true);
+  finishBound_.disconnect();
+  QObject::connect(&finishBound_, &QTimer::timeout, finish);
+  finishBound_.start(boundMs);
+  connection_.WhenDrained(finish);
 }
 
 void IrcRooms::RoomOpened(const std::string& room) {

@@ -5,6 +5,8 @@
 // theirs, their formatting turned into HTML; the member lists follow NAMES, JOIN, PART, QUIT,
 // KICK and NICK; and what the server tells the room (people coming and going, the connection
 // lost and found again) enters the transcript as lines from OnlineHost.
+#include <QTimer>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -31,6 +33,9 @@ class IrcRooms : public RoomNetwork {
   void LineSaid(const std::string& room, const std::string& html) override;
   bool SignOn(const std::string& name) override;
   void SignOff() override;
+  // Lets the lines still waiting leave, for at most `boundMs`, then says QUIT and calls
+  // `done`: the last lines said before the client ends (the program's goodbye) are not lost.
+  void Finish(std::function<void()> done, int boundMs);
 
  private:
   void OnRegistered(const std::string& nick);
@@ -54,6 +59,7 @@ class IrcRooms : public RoomNetwork {
   IrcConnection connection_;
   std::map<std::string, std::vector<std::string>> names_;  // NAMES being listed, per channel
   bool everRegistered_ = false;
+  QTimer finishBound_;
 };
 
 }  // namespace aolsim::irc
