@@ -49,10 +49,14 @@ IrcConnection::IrcConnection(ServerAddress server, Handlers handlers, QObject* p
 }
 
 IrcConnection::~IrcConnection() {
-  if (socket_) {
-    socket_->disconnect(this);
-    socket_->abort();
+  if (!socket_) return;
+  socket_->disconnect(this);
+  // A connection that ends with the client says goodbye, as far as it goes without waiting.
+  if (registered_) {
+    Write("QUIT :signed off");
+    socket_->flush();
   }
+  socket_->abort();
 }
 
 void IrcConnection::Start(const std::string& nick) {
