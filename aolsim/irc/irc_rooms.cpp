@@ -10,6 +10,9 @@
 namespace aolsim::irc {
 namespace {
 
+constexpr std::size_t kMostMembers = 10000;  // names listed for one room
+constexpr qint64 kCtcpAnswerGapMs = 2000;
+
 std::string Param(const Message& m, std::size_t index) {
   return index < m.params.size() ? m.params[index] : std::string();
 }
@@ -210,8 +213,12 @@ void IrcRooms::OnMessage(const Message& m) {
   } else if (m.command == "NICK") {
     OnNick(from, Param(m, 0));
   } else if (m.command == "353" && m.params.size() >= 4) {
+    // Only for an open room, and bounded: a server cannot make the list grow without end.
+    if (!RoomOf(m.params[2])) return;
     auto& pending = names_[IrcLower(m.params[2])];
-    for (std::string& name : NamesOf(m.params[3])) pending.push_back(std::move(name));
+    for (std::string& name : NamesOf(m.params[3])) {
+      if (pending.size() < kMostMembers) pending.push_back(std::move(name));
+    }
   } else if (m.command == "366") {
     const std::string channel = Param(m, 1);
     const auto pending = names_.find(IrcLower(channel));
@@ -278,10 +285,13 @@ void IrcRooms::OnCtcp(const std::string& from, const std::optional<std::string>&
   if (verb == "ACTION") {
     // "/me waves" shows as the sender's line "*waves*", as chatters write an action.
     if (room) client_.SayIn(*room, Local(from), "<i>*" + IrcToHtml(arg) + "*</i>");
-  } else if (verb == "VERSION") {
-    connection_.SendNow("NOTICE", {from, "\x01VERSION aolsim " + version_ + "\x01"});
-  } else if (verb == "PING") {
-    connection_.SendNow("NOTICE", {from, "\x01PING " + arg + "\x01"});
+  } else if (verb == "VERSION" || verb == "PING") {
+    // Answered at once, but at most once in a while: a flood of queries must not make the
+    // server drop the client for flooding.
+    if (ctcpAnswered_.isValid() && ctcpAnswered_.elapsed() < kCtcpAnswerGapMs) return;
+    ctcpAnswered_.start();
+    const std::string answer = verb == "VERSION" ? "VERSION aolsim " + version_ : "PING " + arg;
+    connection_.SendNow("NOTICE", {from, "\x01" + answer.substr(0, 400) + "\x01"});
   }
 }
 

@@ -5,6 +5,7 @@
 // theirs, their formatting turned into HTML; the member lists follow NAMES, JOIN, PART, QUIT,
 // KICK and NICK; and what the server tells the room (people coming and going, the connection
 // lost and found again) enters the transcript as lines from OnlineHost.
+#include <QElapsedTimer>
 #include <QTimer>
 #include <functional>
 #include <map>
@@ -60,6 +61,7 @@ class IrcRooms : public RoomNetwork {
   std::map<std::string, std::vector<std::string>> names_;  // NAMES being listed, per channel
   bool everRegistered_ = false;
   QTimer finishBound_;
+  QElapsedTimer ctcpAnswered_;
 };
 
 }  // namespace aolsim::irc
