@@ -170,3 +170,26 @@ TEST(AolsimOnIrcNick, AScreenNameLongerThanSixteenIsRefused) {
 
 }  // namespace
 }  // namespace spindeck::testing
+
+namespace spindeck::testing {
+namespace {
+
+TEST(AolsimOnIrcChatters, TheChattersAreUsersOfTheNetwork) {
+  NgircdServer server;
+  ASSERT_TRUE(server.Start());
+  IrcTestClient op;
+  ASSERT_TRUE(op.Connect("127.0.0.1", server.port(), "op"));
+  ASSERT_TRUE(op.Join(kLobby));
+  AolsimProcess client({"--irc", QString("127.0.0.1:%1").arg(server.port()), "--room", "lobby",
+                        "--chatters", "Ann", "--chatter-pause", "0.2-0.4"});
+  ASSERT_TRUE(client.ready());
+  EXPECT_TRUE(op.WaitFor([](const Message& m) {
+    return m.command == "JOIN" && aolsim::irc::NickOf(m.prefix) == "Ann";
+  }));
+  const std::optional<std::string> remark = op.WaitForPrivmsg("Ann", kLobby);
+  ASSERT_TRUE(remark);
+  EXPECT_EQ(remark->find('<'), std::string::npos) << "her HTML became IRC formatting";
+}
+
+}  // namespace
+}  // namespace spindeck::testing

@@ -87,7 +87,8 @@ bool NgircdServer::WriteConfig() {
                        Line("AdminInfo1", "spin.deck tests") + Line("AdminInfo2", "loopback") +
                        Line("AdminEMail", "tests@localhost") + Line("Listen", "127.0.0.1") +
                        Line("Ports", Number(port_) + "," + Number(serverPort_)) +
-                       Line("MotdPhrase", "spin.deck test network");
+                       Line("MotdPhrase", "spin.deck test network") +
+                       (options_.password.empty() ? "" : Line("Password", options_.password));
   config += "[Limits]\n" + Line("MaxConnections", "0") + Line("MaxConnectionsIP", "0") +
             Line("MaxJoins", "0") + Line("MaxNickLength", "30") +
             Line("MaxPenaltyTime", options_.floodThrottling ? "-1" : "0") +

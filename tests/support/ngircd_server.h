@@ -40,6 +40,7 @@ struct NgircdOptions {
   std::string linkName;
   bool connectToLink = true;
   bool floodThrottling = false;  // ngircd's own throttling of fast senders
+  std::string password;          // the server password clients must give; empty for none
 };
 
 class NgircdServer {
