@@ -58,28 +58,25 @@ std::optional<std::string> Attribute(const std::string& tag, const std::string& 
   return std::nullopt;
 }
 
-// Collects the runs: text goes in with the style of the moment, blanks folded.
+// Collects the runs: text goes in with the style of the moment, a run of blanks as one
+// blank in the style where it began.
 class RunBuilder {
  public:
-  void Blank() { pendingBlank_ = true; }
+  void Blank(const ChatStyle& style) {
+    if (!pendingBlank_) pendingBlank_ = style;
+  }
   void Put(const std::string& text, const ChatStyle& style) {
     if (text.empty()) return;
-    std::string piece;
-    if (pendingBlank_ && anyText_) piece += ' ';
-    pendingBlank_ = false;
+    if (pendingBlank_ && anyText_) Append(" ", *pendingBlank_);
+    pendingBlank_.reset();
     anyText_ = true;
-    piece += text;
-    if (!runs_.empty() && runs_.back().style == style) {
-      runs_.back().text += piece;
-    } else {
-      runs_.push_back({piece, style});
-    }
+    Append(text, style);
   }
   // Text shown as written, its blanks folded like any others.
   void PutLiteral(const std::string& text, const ChatStyle& style) {
     for (char c : text) {
       if (IsBlank(c)) {
-        Blank();
+        Blank(style);
       } else {
         Put(std::string(1, c), style);
       }
@@ -88,9 +85,17 @@ class RunBuilder {
   std::vector<ChatRun> Take() { return std::move(runs_); }
 
  private:
+  void Append(const std::string& text, const ChatStyle& style) {
+    if (!runs_.empty() && runs_.back().style == style) {
+      runs_.back().text += text;
+    } else {
+      runs_.push_back({text, style});
+    }
+  }
+
   std::vector<ChatRun> runs_;
   bool anyText_ = false;
-  bool pendingBlank_ = false;
+  std::optional<ChatStyle> pendingBlank_;  // a run of blanks seen since the last text
 };
 
 // The style in force: font tags nest, b, i and u count their openers.
@@ -145,7 +150,7 @@ std::vector<ChatRun> ChatRuns(const std::string& html) {
   while (i < html.size()) {
     const char c = html[i];
     if (IsBlank(c)) {
-      runs.Blank();
+      runs.Blank(styles.Current());
       ++i;
     } else if (c == '<' && html.find('>', i) != std::string::npos) {
       const std::size_t gt = html.find('>', i);
@@ -157,7 +162,7 @@ std::vector<ChatRun> ChatRuns(const std::string& html) {
       if (!styles.Apply(tag)) {
         runs.PutLiteral(tag, styles.Current());
       } else if (wasBreak) {
-        runs.Blank();
+        runs.Blank(styles.Current());
       }
       i = gt + 1;
     } else if (c == '&') {
@@ -165,7 +170,7 @@ std::vector<ChatRun> ChatRuns(const std::string& html) {
       std::size_t length = 0;
       if (platform::DecodeHtmlEntity(html, i, text, length)) {
         if (text.size() == 1 && IsBlank(text[0])) {
-          runs.Blank();
+          runs.Blank(styles.Current());
         } else {
           runs.Put(text, styles.Current());
         }
