@@ -38,7 +38,7 @@ TranscriptView::TranscriptView(QWidget* parent) : QTextBrowser(parent) {
   setOpenLinks(false);
   setOpenExternalLinks(false);
   setUndoRedoEnabled(false);
-  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  setTextInteractionFlags(Qt::TextSelectableByMouse);  // no text cursor in a read-only view
   document()->setMaximumBlockCount(static_cast<int>(Transcript::kMaxLines));
   // Tabs line the text up after the names.
   setTabStopDistance(fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMMM")));
