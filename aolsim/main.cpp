@@ -150,11 +150,13 @@ int main(int argc, char** argv) {
                              options->maxPauseMs)
           : aolsim::Chatters(client, chatterNames, options->minPauseMs, options->maxPauseMs);
 
+  std::unique_ptr<aolsim::window::ClientWindow> window;
   // Ending: with a companion, the client waits for it (serving its windows meanwhile), so
   // that whatever it says on its way out still reaches the room.
   std::unique_ptr<aolsim::Companion> companion;
   // On a network the lines still waiting to leave go first, within a bound.
   auto quit = [&] {
+    if (window) window->AllowClose();
     if (network) {
       network->Finish([] { QCoreApplication::quit(); }, 10000);
     } else {
@@ -183,7 +185,6 @@ int main(int argc, char** argv) {
     if (!companion->Start()) return 1;
   }
 
-  std::unique_ptr<aolsim::window::ClientWindow> window;
   if (options->window) {
     window = std::make_unique<aolsim::window::ClientWindow>(client, tree);
     QObject::connect(window.get(), &aolsim::window::ClientWindow::closed, app.get(), end);

@@ -68,6 +68,10 @@ ClientWindow::~ClientWindow() {
 }
 
 void ClientWindow::closeEvent(QCloseEvent* event) {
+  if (ending_) {
+    event->accept();
+    return;
+  }
   // The window stays until the client ends, which may wait for a companion to finish.
   event->ignore();
   emit closed();

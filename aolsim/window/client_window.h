@@ -34,6 +34,9 @@ class ClientWindow : public QMainWindow {
   QLineEdit& keyword() { return keyword_; }
   // The view of a served window, or nullptr when it has none.
   WindowView* ViewOf(win32::HWND window);
+  // The client is ending: from now on the window closes when asked (the application closes
+  // its windows on quitting, and a window that refuses would hold the client up for good).
+  void AllowClose() { ending_ = true; }
 
  signals:
   // The user closed the window: the client is to end.
@@ -54,6 +57,7 @@ class ClientWindow : public QMainWindow {
   win32::WindowTree& tree_;
   std::atomic<bool> refreshQueued_{false};
   bool syncing_ = false;  // activations made while drawing are no user's
+  bool ending_ = false;
   std::vector<std::string> shownMenus_;
 
   QToolBar toolbar_{QStringLiteral("Keyword")};

@@ -11,6 +11,7 @@
 #include "aolsim/window/chatter_view.h"
 #include "aolsim/window/room_view.h"
 #include "aolsim/window/welcome_view.h"
+#include "tests/support/aolsim_process.h"
 
 namespace aolsim::window {
 namespace {
@@ -145,3 +146,14 @@ TEST_F(ClientWindowTest, KeywordBoxWelcomeAndMenusFollowTheServedWindows) {
 
 }  // namespace
 }  // namespace aolsim::window
+
+// The executable with its window open ends as it does without: at the end of its input, and
+// with a companion once the companion has ended.
+TEST(AolsimWithWindow, EndsAtTheEndOfItsInputCompanionOrNot) {
+  spindeck::testing::AolsimProcess alone({"--window"});
+  ASSERT_TRUE(alone.started());
+  EXPECT_EQ(alone.CloseInputAndWait(), 0);
+  spindeck::testing::AolsimProcess accompanied({"--window", "--companion", "sleep", "30"});
+  ASSERT_TRUE(accompanied.started());
+  EXPECT_EQ(accompanied.CloseInputAndWait(), 0);
+}
