@@ -150,7 +150,8 @@ int main(int argc, char** argv) {
                              options->maxPauseMs)
           : aolsim::Chatters(client, chatterNames, options->minPauseMs, options->maxPauseMs);
 
-  std::unique_ptr<aolsim::window::ClientWindow> window;
+  std::unique_ptr<aolsim::window::ClientWindow> window;  // made below; let close on quitting
+
   // Ending: with a companion, the client waits for it (serving its windows meanwhile), so
   // that whatever it says on its way out still reaches the room.
   std::unique_ptr<aolsim::Companion> companion;
