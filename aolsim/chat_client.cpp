@@ -66,6 +66,59 @@ void ChatClient::BuildFrame() {
   mdi_ = tree_.CreateBottom(frame_, "MDIClient", "");
 }
 
+// ---- For a view ----------------------------------------------------------------------------
+
+void ChatClient::SetObserver(std::function<void()> changed) {
+  std::lock_guard guard(tree_.lock());
+  changed_ = std::move(changed);
+}
+
+void ChatClient::Changed() const {
+  if (changed_) changed_();
+}
+
+HWND ChatClient::welcome() const {
+  std::lock_guard guard(tree_.lock());
+  return welcome_;
+}
+
+HWND ChatClient::temperatureBox() const {
+  std::lock_guard guard(tree_.lock());
+  return temperatureBox_;
+}
+
+bool ChatClient::IsRoom(HWND window) const {
+  std::lock_guard guard(tree_.lock());
+  return rooms_.count(window) != 0;
+}
+
+bool ChatClient::IsChatter(HWND window) const {
+  std::lock_guard guard(tree_.lock());
+  return chatters_.count(window) != 0;
+}
+
+std::vector<std::string> ChatClient::Members(HWND room) const {
+  std::lock_guard guard(tree_.lock());
+  std::vector<std::string> names;
+  if (auto it = rooms_.find(room); it != rooms_.end()) {
+    for (const Member& member : it->second.members) names.push_back(member.name);
+  }
+  return names;
+}
+
+const Transcript* ChatClient::TranscriptOf(HWND room) const {
+  std::lock_guard guard(tree_.lock());
+  auto it = rooms_.find(room);
+  return it == rooms_.end() ? nullptr : &it->second.transcript;
+}
+
+void ChatClient::Activate(HWND window) {
+  std::lock_guard guard(tree_.lock());
+  if (!tree_.Exists(window) || tree_.Parent(window) != mdi_) return;
+  tree_.BringToTop(window);
+  Changed();
+}
+
 // ---- Welcome window ------------------------------------------------------------------------
 
 void ChatClient::SignOn(const std::string& name) {
@@ -73,6 +126,7 @@ void ChatClient::SignOn(const std::string& name) {
   if (!user_.empty() && user_ != name) SignOff();
   if (welcome_ != 0 && tree_.Exists(welcome_)) {
     tree_.BringToTop(welcome_);
+    Changed();
     return;
   }
   user_ = name;
@@ -85,6 +139,7 @@ void ChatClient::SignOn(const std::string& name) {
   temperatureBox_ = tree_.CreateBottom(welcome_, "_AOL_Static", temperature_);
   tree_.CreateBottom(welcome_, "_AOL_Icon", "");
   for (auto& [window, room] : rooms_) AddMember(room, user_);
+  Changed();
 }
 
 void ChatClient::SignOff() {
@@ -94,18 +149,21 @@ void ChatClient::SignOff() {
   temperatureBox_ = 0;
   for (auto& [window, room] : rooms_) RemoveMember(room, user_);
   user_.clear();
+  Changed();
 }
 
 void ChatClient::SetTemperature(const std::string& text) {
   std::lock_guard guard(tree_.lock());
   temperature_ = text;
   if (temperatureBox_ != 0) tree_.SetCaption(temperatureBox_, text);
+  Changed();
 }
 
 bool ChatClient::SetVersion(const std::string& version) {
   if (!KnownVersion(version)) return false;
   std::lock_guard guard(tree_.lock());
   BuildMenuBar(tree_, frame_, version);
+  Changed();
   return true;
 }
 
@@ -151,6 +209,7 @@ void ChatClient::OpenRoom(const std::string& name) {
   if (const HWND open = FindRoom(name)) {
     tree_.BringToTop(open);
     if (!user_.empty()) AddMember(rooms_.at(open), user_);
+    Changed();
     return;
   }
   const HWND window = tree_.Create(mdi_, "AOL Child", name);
@@ -173,6 +232,7 @@ void ChatClient::OpenRoom(const std::string& name) {
                                          return OnMemberList(window, m, r);
                                        });
   if (!user_.empty()) AddMember(room, user_);
+  Changed();
   if (network_ != nullptr) network_->RoomOpened(name);
 }
 
@@ -189,6 +249,7 @@ bool ChatClient::CloseRoom(const std::string& name) {
   std::erase_if(ignored_, [window](const auto& entry) { return entry.first == window; });
   rooms_.erase(window);
   tree_.Destroy(window);
+  Changed();
   if (network_ != nullptr) network_->RoomClosed(closed);
   return true;
 }
@@ -197,12 +258,14 @@ void ChatClient::AddMember(Room& room, const std::string& name) {
   const bool listed = std::any_of(room.members.begin(), room.members.end(),
                                   [&](const Member& m) { return m.name == name; });
   if (!listed) room.members.push_back({name, records_.Add(name)});
+  Changed();
 }
 
 void ChatClient::RemoveMember(Room& room, const std::string& name) {
   // The record stays allocated: a reader may still hold its address.
   std::erase_if(room.members, [&](const Member& m) { return m.name == name; });
   room.selected = -1;
+  Changed();
 }
 
 bool ChatClient::Join(const std::string& name) {
@@ -245,6 +308,7 @@ void ChatClient::SetMembers(const std::string& room, const std::vector<std::stri
   open->selected = -1;
   for (const std::string& name : names) AddMember(*open, name);
   if (!user_.empty()) AddMember(*open, user_);
+  Changed();
 }
 
 void ChatClient::JoinRoom(const std::string& room, const std::string& name) {
@@ -290,6 +354,7 @@ void ChatClient::Rename(const std::string& from, const std::string& to) {
     user_ = to;
     if (welcome_ != 0) tree_.SetCaption(welcome_, "Welcome, " + to + "!");
   }
+  Changed();
 }
 
 std::vector<std::string> ChatClient::RoomNames() const {
@@ -327,6 +392,7 @@ void ChatClient::Deliver(HWND window, const std::string& sender, const std::stri
   if (it == rooms_.end() || Ignored(window, sender)) return;
   it->second.transcript.Add(sender, text);
   tree_.NotifyWinEvent(win32::EVENT_OBJECT_VALUECHANGE, it->second.transcriptBox);
+  Changed();
   sink_({"line", it->second.name, sender, text});
 }
 

@@ -67,6 +67,25 @@ class ChatClient {
   // False for a version the client cannot play.
   bool SetVersion(const std::string& version);
 
+  // ---- For a view that draws these windows (the graphical client) ----
+  // Called after every change a view shows: lines, members, windows opened, closed or
+  // brought on top, captions, the temperature, ignores. It runs with the tree's lock held, on
+  // the thread that made the change, possibly in the middle of it: an observer only takes
+  // note, and looks at the windows later.
+  void SetObserver(std::function<void()> changed);
+  win32::HWND frame() const { return frame_; }
+  win32::HWND mdi() const { return mdi_; }
+  win32::HWND welcome() const;
+  win32::HWND temperatureBox() const;
+  bool IsRoom(win32::HWND window) const;
+  bool IsChatter(win32::HWND window) const;
+  // The room's members in list order; none for a window that is no room.
+  std::vector<std::string> Members(win32::HWND room) const;
+  // The room's transcript, or nullptr. Read it with the tree's lock held.
+  const Transcript* TranscriptOf(win32::HWND room) const;
+  // Brings an open window of the MDI area on top, as the user activating it does.
+  void Activate(win32::HWND window);
+
  private:
   struct Member {
     std::string name;
@@ -88,6 +107,7 @@ class ChatClient {
   };
 
   void BuildFrame();
+  void Changed() const;
   win32::HWND TopRoom() const;  // 0 when no room is open
   win32::HWND FindRoom(const std::string& name) const;
   void AddMember(Room& room, const std::string& name);
@@ -113,6 +133,7 @@ class ChatClient {
 
   win32::WindowTree& tree_;
   EventSink sink_;
+  std::function<void()> changed_;
   RoomNetwork* network_ = nullptr;
   MemberRecords records_;
   win32::HWND frame_ = 0;

@@ -46,6 +46,7 @@ void ChatClient::OpenChatter(HWND room, const std::string& name) {
   for (const auto& [window, chatter] : chatters_) {
     if (chatter.room == room && chatter.name == name) {
       tree_.BringToTop(window);
+      Changed();
       return;
     }
   }
@@ -61,11 +62,13 @@ void ChatClient::OpenChatter(HWND room, const std::string& name) {
   tree_.CreateBottom(window, "_AOL_Glyph", "");
   tree_.CreateBottom(window, "_AOL_Icon", "Send IM");
   tree_.CreateBottom(window, "_AOL_Icon", "Get Profile");
+  Changed();
 }
 
 void ChatClient::CloseChatter(HWND window) {
   chatters_.erase(window);
   tree_.Destroy(window);
+  Changed();
 }
 
 bool ChatClient::OnChatter(HWND window, const Message& m) {
@@ -99,6 +102,7 @@ bool ChatClient::OnIgnoreBox(HWND window, const Message& m, MessageResult& r) {
       } else {
         ignored_.erase(key);
       }
+      Changed();
       auto room = rooms_.find(chatter.room);
       const std::string roomName = room == rooms_.end() ? std::string() : room->second.name;
       sink_({"ignore", roomName, chatter.name, now ? "1" : "0"});

@@ -1,10 +1,12 @@
 // aolsim: the stand-in chat client. It owns the chat windows and serves them on the desktop
 // socket ($SPINDECK_DESKTOP). "aolsim --script" takes tab-separated commands on standard
-// input and reports events on standard output; plain "aolsim" is for a person at a terminal.
+// input and reports events on standard output; plain "aolsim" is for a person at a terminal;
+// "aolsim --window" shows the windows on the screen (with either of the other two).
 // Chatters and a companion program (see options.h) make it a room to try the jukebox in.
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <csignal>
@@ -23,6 +25,7 @@
 #include "aolsim/script_mode.h"
 #include "aolsim/stdin_lines.h"
 #include "aolsim/terminal_mode.h"
+#include "aolsim/window/client_window.h"
 #include "platform/process/quit_signals.h"
 #include "platform/text/cp1252.h"
 #include "platform/win32/desktop_host.h"
@@ -81,7 +84,17 @@ int main(int argc, char** argv) {
   }
   const bool script = options->script;
 
-  QCoreApplication app(argc, argv);
+  // The window needs a graphical application; without a display it draws offscreen.
+  std::unique_ptr<QCoreApplication> app;
+  if (options->window) {
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+      setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+    app = std::make_unique<QApplication>(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+  } else {
+    app = std::make_unique<QCoreApplication>(argc, argv);
+  }
   win32::WindowTree tree;
   aolsim::ChatClient client(tree, script ? aolsim::PrintEvent : aolsim::ShowEvent);
   win32::DesktopHost host(tree);
@@ -137,11 +150,14 @@ int main(int argc, char** argv) {
                              options->maxPauseMs)
           : aolsim::Chatters(client, chatterNames, options->minPauseMs, options->maxPauseMs);
 
+  std::unique_ptr<aolsim::window::ClientWindow> window;  // made below; let close on quitting
+
   // Ending: with a companion, the client waits for it (serving its windows meanwhile), so
   // that whatever it says on its way out still reaches the room.
   std::unique_ptr<aolsim::Companion> companion;
   // On a network the lines still waiting to leave go first, within a bound.
   auto quit = [&] {
+    if (window) window->AllowClose();
     if (network) {
       network->Finish([] { QCoreApplication::quit(); }, 10000);
     } else {
@@ -166,8 +182,14 @@ int main(int argc, char** argv) {
     for (const std::string& arg : options->companion) command << QString::fromStdString(arg);
     companion =
         std::make_unique<aolsim::Companion>(command, QString::fromStdString(options->companionLog));
-    QObject::connect(companion.get(), &aolsim::Companion::stopped, &app, quit);
+    QObject::connect(companion.get(), &aolsim::Companion::stopped, app.get(), quit);
     if (!companion->Start()) return 1;
+  }
+
+  if (options->window) {
+    window = std::make_unique<aolsim::window::ClientWindow>(client, tree);
+    QObject::connect(window.get(), &aolsim::window::ClientWindow::closed, app.get(), end);
+    window->show();
   }
 
   if (script) {
@@ -175,8 +197,11 @@ int main(int argc, char** argv) {
     aolsim::PrintEvent({"ready"});
     aolsim::StdinLines input(
         [&](const std::string& line) { return aolsim::RunCommand(client, line); }, end);
-    return app.exec();
+    return app->exec();
   }
+  // With the window the terminal is optional: without one, the window alone drives the client
+  // and the end of its standard input ends nothing.
+  if (window && !::isatty(STDIN_FILENO)) return app->exec();
   // At a terminal the typed line, echoed by the terminal, gives way to the room's line.
   const bool echoed = ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO);
   aolsim::StdinLines input(
@@ -185,5 +210,5 @@ int main(int argc, char** argv) {
         return aolsim::RunTerminalLine(client, line);
       },
       end);
-  return app.exec();
+  return app->exec();
 }

@@ -9,12 +9,13 @@
 namespace aolsim {
 
 const char kUsage[] =
-    "usage: aolsim [--script] [--irc HOST[:PORT] [--tls] [--tls-ca FILE] [--sasl]\n"
+    "usage: aolsim [--script] [--window] [--irc HOST[:PORT] [--tls] [--tls-ca FILE] [--sasl]\n"
     "              [--password-file FILE]] [--room NAME]... [--chatters NAME,NAME...]\n"
     "              [--chatter-pause MIN-MAX] [--companion-log FILE] [--companion PROGRAM ARGS...]\n"
     "Serves the chat client's windows on $SPINDECK_DESKTOP. With --script it reads\n"
     "tab-separated commands from standard input and writes events (see README.md);\n"
     "without, you chat at the terminal (type /help).\n"
+    "  --window         show the client's windows on the screen (offscreen without a display)\n"
     "  --irc            the rooms are channels (#NAME) on this IRC server; the screen name\n"
     "                   ($AOLSIM_NAME, at most 16 characters) is the nick\n"
     "  --tls            connect with TLS (port 6697 unless given), checking the certificate\n"
@@ -93,6 +94,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       options.help = true;
     } else if (std::strcmp(arg, "--script") == 0) {
       options.script = true;
+    } else if (std::strcmp(arg, "--window") == 0) {
+      options.window = true;
     } else if (std::strcmp(arg, "--chatters") == 0 && hasValue) {
       options.chatters = SplitCommas(argv[++i]);
     } else if (std::strcmp(arg, "--chatter-pause") == 0 && hasValue) {

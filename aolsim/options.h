@@ -1,6 +1,6 @@
 #pragma once
 // The client's command line:
-//   aolsim [--script] [--irc HOST[:PORT] [--tls] [--tls-ca FILE] [--sasl]
+//   aolsim [--script] [--window] [--irc HOST[:PORT] [--tls] [--tls-ca FILE] [--sasl]
 //          [--password-file FILE]] [--room NAME]... [--chatters NAME,NAME...]
 //          [--chatter-pause MIN-MAX] [--companion-log FILE] [--companion PROGRAM ARGS...]
 #include <optional>
@@ -11,6 +11,7 @@ namespace aolsim {
 
 struct Options {
   bool script = false;
+  bool window = false;  // the graphical client (Qt Widgets)
   bool help = false;
   std::vector<std::string> chatters;  // UTF-8, as typed
   int minPauseMs = 20000;             // between two remarks of one chatter

@@ -1,6 +1,8 @@
 #pragma once
 // A chat room's transcript: one rendered line per chat line, "Sender:\tText", at most 500.
 // Each line has a serial number, counting from 1, that no other line of the transcript gets.
+// Beside each rendered line it keeps the sender and the HTML as said, for the window that
+// draws the room: the same lines, dropped together.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -10,6 +12,12 @@ namespace aolsim {
 
 class Transcript {
  public:
+  // A line as it was said.
+  struct Said {
+    std::string sender;
+    std::string html;
+  };
+
   static constexpr std::size_t kMaxLines = 500;
 
   // Appends "sender:\t" + the rendered HTML; drops the oldest line beyond kMaxLines.
@@ -29,9 +37,14 @@ class Transcript {
   std::uint64_t NextSerial() const { return nextSerial_; }
   // The line with that serial, or nullptr when it is not (or no longer) here.
   const std::string* LineBySerial(std::uint64_t serial) const;
+  // The line with that serial as it was said, or nullptr as above.
+  const Said* SaidBySerial(std::uint64_t serial) const;
+  // The serial of the oldest line still here (NextSerial() when there is none).
+  std::uint64_t FirstSerial() const { return nextSerial_ - lines_.size(); }
 
  private:
   std::deque<std::string> lines_;
+  std::deque<Said> said_;  // one for each of lines_
   std::uint64_t nextSerial_ = 1;
   std::size_t length_ = 0;
   mutable std::string text_;

@@ -154,6 +154,11 @@ std::string RenderHtml(const std::string& html, const TagHook& onTag) {
   return out;
 }
 
+bool DecodeHtmlEntity(const std::string& html, std::size_t amp, std::string& text,
+                      std::size_t& length) {
+  return Entity(html, amp, text, length);
+}
+
 std::string RenderHtml(const std::string& html) {
   return RenderHtml(html, TagHook());
 }

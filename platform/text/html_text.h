@@ -1,5 +1,6 @@
 #pragma once
 // Renders a chat line's HTML as a browser shows it, for the transcript.
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -15,5 +16,10 @@ std::string RenderHtml(const std::string& html);
 // tag) put in the tag's place as it is: the terminal turns font and bold tags into colours.
 using TagHook = std::function<std::string(const std::string& name, const std::string& tag)>;
 std::string RenderHtml(const std::string& html, const TagHook& onTag);
+
+// Decodes the entity at html[amp] (an "&"), one of those named above: its text
+// (Windows-1252) and its length in the source. False when there is no entity we know there.
+bool DecodeHtmlEntity(const std::string& html, std::size_t amp, std::string& text,
+                      std::size_t& length);
 
 }  // namespace platform

@@ -72,6 +72,12 @@ TEST(Transcript, KeepsTheNewest500Lines) {
   EXPECT_EQ(*t.LineBySerial(4), "S:\t3");
   EXPECT_EQ(*t.LineBySerial(503), "S:\t502");
   EXPECT_EQ(t.LineBySerial(504), nullptr);
+  // The lines as said go with them.
+  EXPECT_EQ(t.FirstSerial(), 4u);
+  EXPECT_EQ(t.SaidBySerial(3), nullptr);
+  EXPECT_EQ(t.SaidBySerial(4)->html, "3");
+  EXPECT_EQ(t.SaidBySerial(503)->sender, "S");
+  EXPECT_EQ(t.SaidBySerial(504), nullptr);
 }
 
 TEST(Transcript, TextAndLengthFollowEveryLineInAndOut) {

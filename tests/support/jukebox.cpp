@@ -40,7 +40,7 @@ void Jukebox::Start(const QStringList& clientOptions, const QProcessEnvironment&
   if (!client_->ready()) return;
   client_->Command({"signon", kUser});
   client_->Command({"room", "lobby"});
-  if (clientOptions.isEmpty()) {
+  if (!clientOptions.contains("--irc")) {
     client_->Command({"join", kOther});
   } else if (!client_->WaitFor(
                  [](const Event& e) {

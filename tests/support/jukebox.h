@@ -32,8 +32,8 @@ class Jukebox {
   // so replies read as written.
   explicit Jukebox(const QProcessEnvironment& environment = {},
                    const std::function<void(const QString& programFolder)>& prepare = {});
-  // The same with the client's rooms on an IRC network: `clientOptions` (--irc HOST:PORT ...)
-  // go to the client, and kOther is not made to join (the other people there are real). The
+  // The same with more options for the client (--window); with --irc HOST:PORT the rooms are
+  // on an IRC network, and kOther is not made to join (the other people there are real). The
   // client signs on as kUser; `user` is the nick the server gives it, which says and gets
   // the lines.
   explicit Jukebox(const QStringList& clientOptions, const std::string& user = kUser,
