@@ -41,6 +41,8 @@ class WindowDeck {
     if (!QTest::qWaitForWindowExposed(&window_)) return;
     QDir().mkpath(root_.filePath("program/styles"));
     testing::WriteFile(root_.filePath("program/styles/neon.dll"), kNeonFile);
+    // The screen name the greeting uses, as the demo's program folder has it.
+    testing::WriteFile(root_.filePath("program/config.dll"), "[spin.deck]\r\nID=DjSam\r\n");
     program_ = std::make_unique<Spindeck>(desktop_.path(), root_.filePath("program"));
     for (int i = 0; i < 2; ++i) {
       if (NextReply(kStartMs).empty()) return;
