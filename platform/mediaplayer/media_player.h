@@ -12,8 +12,6 @@
 #include <memory>
 #include <string>
 
-#include "platform/mediaplayer/icecast_url.h"
-
 namespace platform {
 
 class LengthScanner;
@@ -76,12 +74,6 @@ class MediaPlayer : public QObject {
 
   // The output in use: "pulse", "alsa", "null" or "wav"; empty until the first song started.
   std::string OutputName() const;
-
-  // Placeholder for the stream output, which comes with its own branch.
-  void StartStream(const IcecastUrl&, const std::string&) { streaming_ = true; }
-  void SetStreamTitle(const std::string&) {}
-  bool Streaming() const { return streaming_; }
-  bool streaming_ = false;
 
  signals:
   // A song has played to its end (or was moved to its end). `result` is always 0.
