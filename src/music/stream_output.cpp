@@ -40,7 +40,7 @@ void StartStreamAtStartup(RuntimeState& state) {
   const auto settings = ReadStreamSettings(SettingsFile(state), state.programFolder, problem);
   if (!settings) {
     if (!problem.empty()) {
-      std::fprintf(stderr, "spindeck: %s; not streaming\n", problem.c_str());
+      std::fprintf(stderr, "spin.deck: %s; not streaming\n", problem.c_str());
     }
     return;
   }
