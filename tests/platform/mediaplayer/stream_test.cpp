@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -24,6 +25,7 @@ using platform::IcecastUrl;
 using platform::MediaPlayer;
 using spindeck::testing::IcecastOptions;
 using spindeck::testing::IcecastServer;
+using spindeck::testing::MakeTestSong;
 using spindeck::testing::MakeToneSong;
 using spindeck::testing::RmsOf;
 using spindeck::testing::StreamListener;
@@ -72,6 +74,8 @@ class StreamTest : public ::testing::Test {
   static void SetUpTestSuite() {
     songs_ = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(MakeToneSong(songs_->filePath("tone.mp3"), 440, 60));
+    ASSERT_TRUE(MakeTestSong(songs_->filePath("tone48k.mp3"),
+                             {"--rate", "48000", "--freq", "880", "--seconds", "20"}));
   }
   static void TearDownTestSuite() { songs_.reset(); }
   void SetUp() override { qputenv("SPINDECK_AUDIO", "null"); }
@@ -87,6 +91,17 @@ class StreamTest : public ::testing::Test {
     // What the server and the stream's buffer already held is passed over.
     listener.Read(1.0, 10000);
     return listener.Read(seconds, 20000).value_or(std::vector<float>{});
+  }
+
+  // The quietest 10 ms of the samples: a gap or a dropped piece in a steady tone shows here.
+  static double QuietestRms(const std::vector<float>& samples, long rate) {
+    const auto window = static_cast<std::size_t>(rate / 100);
+    double quietest = 1.0;
+    for (std::size_t at = 0; window > 0 && at + window <= samples.size(); at += window) {
+      quietest = std::min(quietest, RmsOf({samples.begin() + static_cast<long>(at),
+                                           samples.begin() + static_cast<long>(at + window)}));
+    }
+    return quietest;
   }
 
   static std::unique_ptr<QTemporaryDir> songs_;
@@ -109,6 +124,7 @@ TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAnd
   const std::vector<float> tone = HearNext(listener, 3.0);
   EXPECT_EQ(listener.rate(), 44100);
   EXPECT_NEAR(StrongestFrequency(tone, listener.rate()), 440.0, 3.0);
+  EXPECT_GT(QuietestRms(tone, listener.rate()), 0.1);  // the tone's is 0.35
   // The title arrives as UTF-8, its non-ASCII letter intact.
   EXPECT_TRUE(QTest::qWaitFor(
       [&] { return server.Title(kMount) == std::string("modem hearts - caf\u00e1"); }, 5000))
@@ -133,6 +149,12 @@ TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAnd
 
   player.SetStreamTitle("next song");
   EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title(kMount) == "next song"; }, 5000));
+
+  // A song at another rate: the stream goes on at 44.1 kHz, in tune.
+  player.Open(songs_->filePath("tone48k.mp3").toStdString());
+  const std::vector<float> resampled = HearNext(listener, 2.0);
+  EXPECT_EQ(listener.rate(), 44100);
+  EXPECT_NEAR(StrongestFrequency(resampled, listener.rate()), 880.0, 3.0);
 }
 
 TEST_F(StreamTest, ServerRestartBringsTheStreamBackWhilePlaybackGoesOn) {
