@@ -93,14 +93,4 @@ std::size_t ShoutConnection::queuedBytes() const {
   return queued > 0 ? static_cast<std::size_t>(queued) : 0;
 }
 
-bool ShoutConnection::SetTitle(const std::string& utf8) {
-  if (!shout_) return false;
-  shout_metadata_t* metadata = shout_metadata_new();
-  if (metadata == nullptr) return false;
-  const bool ok = shout_metadata_add(metadata, "song", utf8.c_str()) == SHOUTERR_SUCCESS &&
-                  shout_set_metadata_utf8(shout_.get(), metadata) == SHOUTERR_SUCCESS;
-  shout_metadata_free(metadata);
-  return ok;
-}
-
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -212,6 +213,25 @@ TEST_F(StreamTest, RefusedLoginIsToldOnceAndPlayingGoesOn) {
   EXPECT_EQ(wrong.PlayState(), kPlaying);
   EXPECT_EQ(errors.Count("refused the source password"), 1) << errors.text();
   EXPECT_EQ(errors.Count("already has a source"), 1) << errors.text();
+}
+
+TEST_F(StreamTest, StalledServerHoldsUpNeitherPlaybackNorTheEnd) {
+  IcecastServer server;
+  ASSERT_TRUE(server.Start());
+  auto player = std::make_unique<MediaPlayer>();
+  player->StartStream(UrlOf(server), "hackme");
+  player->SetStreamTitle("stalled");
+  player->Open(TonePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kMount); }, 10000));
+
+  ASSERT_EQ(kill(static_cast<pid_t>(server.pid()), SIGSTOP), 0);
+  // Long enough for the socket's buffers to fill and a new title to be tried.
+  const double position = player->CurrentPosition();
+  player->SetStreamTitle("still stalled");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return player->CurrentPosition() > position + 8.0; }, 30000));
+  EXPECT_EQ(player->PlayState(), kPlaying);
+  player.reset();  // returns within its bound although the server takes nothing
+  kill(static_cast<pid_t>(server.pid()), SIGCONT);
 }
 
 TEST_F(StreamTest, PlayerEndsAgainstAServerThatNeverAnswers) {
