@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -232,6 +234,55 @@ TEST_F(StreamTest, StalledServerHoldsUpNeitherPlaybackNorTheEnd) {
   EXPECT_EQ(player->PlayState(), kPlaying);
   player.reset();  // returns within its bound although the server takes nothing
   kill(static_cast<pid_t>(server.pid()), SIGCONT);
+}
+
+// Enough of an Icecast server to take a source and count what it sends; title updates (and
+// anything else) it takes in and never answers, as a busy or broken server might.
+class MuteTitleServer {
+ public:
+  MuteTitleServer() {
+    server_.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+      while (QTcpSocket* client = server_.nextPendingConnection()) {
+        QObject::connect(client, &QTcpSocket::readyRead, [this, client] { Read(client); });
+      }
+    });
+  }
+  int port() const { return server_.serverPort(); }
+  qint64 audioBytes() const { return audioBytes_; }
+
+ private:
+  void Read(QTcpSocket* client) {
+    if (client == source_) {
+      audioBytes_ += client->readAll().size();
+      return;
+    }
+    QByteArray& request = requests_[client];
+    request += client->readAll();
+    if (!request.contains("\r\n\r\n")) return;
+    if (request.startsWith("PUT ") || request.startsWith("SOURCE ")) {
+      source_ = client;
+      client->write("HTTP/1.0 200 OK\r\n\r\n");
+      audioBytes_ += request.size() - request.indexOf("\r\n\r\n") - 4;
+    }
+  }
+
+  QTcpServer server_;
+  std::map<QTcpSocket*, QByteArray> requests_;
+  QTcpSocket* source_ = nullptr;
+  qint64 audioBytes_ = 0;
+};
+
+TEST_F(StreamTest, AServerThatNeverAnswersTitlesStillGetsTheAudio) {
+  MuteTitleServer server;
+  MediaPlayer player;
+  player.StartStream(IcecastUrl{"source", "127.0.0.1", server.port(), kMount}, "hackme");
+  player.Open(TonePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.audioBytes() > 16000; }, 10000));
+  player.SetStreamTitle("unanswered");
+  // Several seconds of audio (16 kB each) after the title: the stream's thread is not held.
+  const qint64 before = server.audioBytes();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server.audioBytes() > before + 64000; }, 20000));
 }
 
 TEST_F(StreamTest, PlayerEndsAgainstAServerThatNeverAnswers) {
