@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/mediaplayer/mount_probe.h"
+#include "platform/mediaplayer/icecast_requests.h"
 #include "platform/mediaplayer/mp3_stream_encoder.h"
 #include "platform/mediaplayer/shout_connection.h"
 
@@ -41,7 +41,9 @@ constexpr auto kLoginTimeout = 10s;
 // server is not keeping up, and new audio is dropped; past kStallLimit of that, it is left.
 constexpr std::size_t kMaxQueuedBytes = 64 * 1024;
 constexpr auto kStallLimit = 15s;
-constexpr auto kProbeBound = 1s;
+// Requests beside the stream (a title, a look at the mount) wait this long for the server.
+constexpr auto kRequestBound = 1s;
+constexpr auto kTitleRetry = 5s;
 constexpr auto kThreadEndWait = 2s;
 
 enum class Problem { kNone, kUnreachable, kPasswordRefused, kMountInUse };
@@ -80,6 +82,7 @@ class Sender {
   void SetTitle(std::string utf8) {
     title_ = std::move(utf8);
     titleSent_ = false;
+    nextTitleTry_ = {};
   }
 
   void Turn(Clock::time_point now) {
@@ -89,9 +92,11 @@ class Sender {
       Connect(now);
       return;
     }
-    if (!titleSent_ && !title_.empty()) {
-      titleSent_ = true;
-      connection_->SetTitle(title_);
+    if (!titleSent_ && !title_.empty() && now >= nextTitleTry_) {
+      // libshout's own title update waits on the server without a bound; this one is bounded,
+      // and tried again a little later when the server did not take it.
+      titleSent_ = SendTitle(url_, password_, title_, kRequestBound);
+      if (!titleSent_) nextTitleTry_ = now + kTitleRetry;
     }
     Pump(now);
   }
@@ -114,6 +119,7 @@ class Sender {
       stalledSince_.reset();
       encoder_.reset();
       titleSent_ = false;
+      nextTitleTry_ = {};
       reporter_.Connected();
     } else if (state == ShoutConnection::State::kFailed) {
       Failed(now);
@@ -132,7 +138,7 @@ class Sender {
     }
     // libshout says "login failed" for both of the server's refusals; a listener's look at
     // the mount tells them apart.
-    const bool taken = MountHasSource(url_, kProbeBound).value_or(false);
+    const bool taken = MountHasSource(url_, kRequestBound).value_or(false);
     connection_.reset();
     nextTry_ = now + kLastRetry;
     if (taken) {
@@ -234,6 +240,7 @@ class Sender {
 
   std::string title_;
   bool titleSent_ = true;
+  Clock::time_point nextTitleTry_;
 };
 
 }  // namespace

@@ -34,6 +34,9 @@ ShoutConnection::ShoutConnection(const IcecastUrl& url, const std::string& passw
                   shout_set_password(s, password.c_str()) == SHOUTERR_SUCCESS &&
                   shout_set_mount(s, url.mount.c_str()) == SHOUTERR_SUCCESS &&
                   shout_set_protocol(s, SHOUT_PROTOCOL_HTTP) == SHOUTERR_SUCCESS &&
+      // Plain HTTP, as the listeners' address says; left to itself, libshout first asks every
+      // server for an upgrade to TLS.
+      shout_set_tls(s, SHOUT_TLS_DISABLED) == SHOUTERR_SUCCESS &&
                   shout_set_content_format(s, SHOUT_FORMAT_MP3, SHOUT_USAGE_AUDIO, nullptr) ==
                       SHOUTERR_SUCCESS &&
                   shout_set_nonblocking(s, 1) == SHOUTERR_SUCCESS &&
@@ -91,16 +94,6 @@ std::size_t ShoutConnection::queuedBytes() const {
   if (!shout_) return 0;
   const ssize_t queued = shout_queuelen(shout_.get());
   return queued > 0 ? static_cast<std::size_t>(queued) : 0;
-}
-
-bool ShoutConnection::SetTitle(const std::string& utf8) {
-  if (!shout_) return false;
-  shout_metadata_t* metadata = shout_metadata_new();
-  if (metadata == nullptr) return false;
-  const bool ok = shout_metadata_add(metadata, "song", utf8.c_str()) == SHOUTERR_SUCCESS &&
-                  shout_set_metadata_utf8(shout_.get(), metadata) == SHOUTERR_SUCCESS;
-  shout_metadata_free(metadata);
-  return ok;
 }
 
 }  // namespace platform

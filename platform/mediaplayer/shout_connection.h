@@ -30,8 +30,6 @@ class ShoutConnection {
   bool Send(const std::vector<unsigned char>& data);
   // Bytes queued in libshout that the socket has not taken yet.
   std::size_t queuedBytes() const;
-  // Sets the stream's title ("song" metadata) from UTF-8 text; false when it failed.
-  bool SetTitle(const std::string& utf8);
 
   // After kFailed: whether the server refused the login (a wrong password, or the mount
   // already has a source), and libshout's words for the fault.

@@ -47,6 +47,8 @@ class IcecastServer {
 
   int port() const { return port_; }
   bool running() const { return process_.state() != QProcess::NotRunning; }
+  // The server's process id, to stop it (SIGSTOP) as a stalled server; 0 when not running.
+  qint64 pid() const { return process_.processId(); }
   const IcecastOptions& options() const { return options_; }
   // The server's error log (of its last start).
   std::string log();

@@ -4,11 +4,15 @@
 #include <unistd.h>
 
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -24,6 +28,7 @@ using platform::IcecastUrl;
 using platform::MediaPlayer;
 using spindeck::testing::IcecastOptions;
 using spindeck::testing::IcecastServer;
+using spindeck::testing::MakeTestSong;
 using spindeck::testing::MakeToneSong;
 using spindeck::testing::RmsOf;
 using spindeck::testing::StreamListener;
@@ -72,6 +77,8 @@ class StreamTest : public ::testing::Test {
   static void SetUpTestSuite() {
     songs_ = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(MakeToneSong(songs_->filePath("tone.mp3"), 440, 60));
+    ASSERT_TRUE(MakeTestSong(songs_->filePath("tone48k.mp3"),
+                             {"--rate", "48000", "--freq", "880", "--seconds", "20"}));
   }
   static void TearDownTestSuite() { songs_.reset(); }
   void SetUp() override { qputenv("SPINDECK_AUDIO", "null"); }
@@ -87,6 +94,17 @@ class StreamTest : public ::testing::Test {
     // What the server and the stream's buffer already held is passed over.
     listener.Read(1.0, 10000);
     return listener.Read(seconds, 20000).value_or(std::vector<float>{});
+  }
+
+  // The quietest 10 ms of the samples: a gap or a dropped piece in a steady tone shows here.
+  static double QuietestRms(const std::vector<float>& samples, long rate) {
+    const auto window = static_cast<std::size_t>(rate / 100);
+    double quietest = 1.0;
+    for (std::size_t at = 0; window > 0 && at + window <= samples.size(); at += window) {
+      quietest = std::min(quietest, RmsOf({samples.begin() + static_cast<long>(at),
+                                           samples.begin() + static_cast<long>(at + window)}));
+    }
+    return quietest;
   }
 
   static std::unique_ptr<QTemporaryDir> songs_;
@@ -109,6 +127,7 @@ TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAnd
   const std::vector<float> tone = HearNext(listener, 3.0);
   EXPECT_EQ(listener.rate(), 44100);
   EXPECT_NEAR(StrongestFrequency(tone, listener.rate()), 440.0, 3.0);
+  EXPECT_GT(QuietestRms(tone, listener.rate()), 0.1);  // the tone's is 0.35
   // The title arrives as UTF-8, its non-ASCII letter intact.
   EXPECT_TRUE(QTest::qWaitFor(
       [&] { return server.Title(kMount) == std::string("modem hearts - caf\u00e1"); }, 5000))
@@ -133,6 +152,12 @@ TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAnd
 
   player.SetStreamTitle("next song");
   EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title(kMount) == "next song"; }, 5000));
+
+  // A song at another rate: the stream goes on at 44.1 kHz, in tune.
+  player.Open(songs_->filePath("tone48k.mp3").toStdString());
+  const std::vector<float> resampled = HearNext(listener, 2.0);
+  EXPECT_EQ(listener.rate(), 44100);
+  EXPECT_NEAR(StrongestFrequency(resampled, listener.rate()), 880.0, 3.0);
 }
 
 TEST_F(StreamTest, ServerRestartBringsTheStreamBackWhilePlaybackGoesOn) {
@@ -190,6 +215,74 @@ TEST_F(StreamTest, RefusedLoginIsToldOnceAndPlayingGoesOn) {
   EXPECT_EQ(wrong.PlayState(), kPlaying);
   EXPECT_EQ(errors.Count("refused the source password"), 1) << errors.text();
   EXPECT_EQ(errors.Count("already has a source"), 1) << errors.text();
+}
+
+TEST_F(StreamTest, StalledServerHoldsUpNeitherPlaybackNorTheEnd) {
+  IcecastServer server;
+  ASSERT_TRUE(server.Start());
+  auto player = std::make_unique<MediaPlayer>();
+  player->StartStream(UrlOf(server), "hackme");
+  player->SetStreamTitle("stalled");
+  player->Open(TonePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kMount); }, 10000));
+
+  ASSERT_EQ(kill(static_cast<pid_t>(server.pid()), SIGSTOP), 0);
+  // Long enough for the socket's buffers to fill and a new title to be tried.
+  const double position = player->CurrentPosition();
+  player->SetStreamTitle("still stalled");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return player->CurrentPosition() > position + 8.0; }, 30000));
+  EXPECT_EQ(player->PlayState(), kPlaying);
+  player.reset();  // returns within its bound although the server takes nothing
+  kill(static_cast<pid_t>(server.pid()), SIGCONT);
+}
+
+// Enough of an Icecast server to take a source and count what it sends; title updates (and
+// anything else) it takes in and never answers, as a busy or broken server might.
+class MuteTitleServer {
+ public:
+  MuteTitleServer() {
+    server_.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+      while (QTcpSocket* client = server_.nextPendingConnection()) {
+        QObject::connect(client, &QTcpSocket::readyRead, [this, client] { Read(client); });
+      }
+    });
+  }
+  int port() const { return server_.serverPort(); }
+  qint64 audioBytes() const { return audioBytes_; }
+
+ private:
+  void Read(QTcpSocket* client) {
+    if (client == source_) {
+      audioBytes_ += client->readAll().size();
+      return;
+    }
+    QByteArray& request = requests_[client];
+    request += client->readAll();
+    if (!request.contains("\r\n\r\n")) return;
+    if (request.startsWith("PUT ") || request.startsWith("SOURCE ")) {
+      source_ = client;
+      client->write("HTTP/1.0 200 OK\r\n\r\n");
+      audioBytes_ += request.size() - request.indexOf("\r\n\r\n") - 4;
+    }
+  }
+
+  QTcpServer server_;
+  std::map<QTcpSocket*, QByteArray> requests_;
+  QTcpSocket* source_ = nullptr;
+  qint64 audioBytes_ = 0;
+};
+
+TEST_F(StreamTest, AServerThatNeverAnswersTitlesStillGetsTheAudio) {
+  MuteTitleServer server;
+  MediaPlayer player;
+  player.StartStream(IcecastUrl{"source", "127.0.0.1", server.port(), kMount}, "hackme");
+  player.Open(TonePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.audioBytes() > 16000; }, 10000));
+  player.SetStreamTitle("unanswered");
+  // Several seconds of audio (16 kB each) after the title: the stream's thread is not held.
+  const qint64 before = server.audioBytes();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server.audioBytes() > before + 64000; }, 20000));
 }
 
 TEST_F(StreamTest, PlayerEndsAgainstAServerThatNeverAnswers) {
