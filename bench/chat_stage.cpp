@@ -26,17 +26,21 @@ std::string ClientExecutable() {
   return FromEnvironment("SPINDECK_BENCH_AOLSIM", AOLSIM_EXE);
 }
 
-ChatStage::ChatStage(const std::string& songFolder, const std::string& audio, StageCast cast) {
-  if (!Start(songFolder, audio, cast) && problem_.empty()) problem_ = "it could not be set up";
+ChatStage::ChatStage(const std::string& songFolder, const std::string& audio, StageCast cast,
+                     const std::string& settings) {
+  if (!Start(songFolder, audio, cast, settings) && problem_.empty()) {
+    problem_ = "it could not be set up";
+  }
 }
 
-bool ChatStage::Start(const std::string& songFolder, const std::string& audio, StageCast cast) {
+bool ChatStage::Start(const std::string& songFolder, const std::string& audio, StageCast cast,
+                      const std::string& settings) {
   if (!folder_.isValid()) return false;
   const std::filesystem::path root = folder_.path().toStdString();
   desktop_ = "SPINDECK_DESKTOP=" + (root / "desktop" / "socket").string();
   if (cast != StageCast::kProgramAlone && !StartClient()) return false;
   if (cast == StageCast::kClientAlone) return true;
-  if (!StartProgram(songFolder, audio)) return false;
+  if (!StartProgram(songFolder, audio, settings)) return false;
   return cast == StageCast::kProgramAlone || AwaitAnswer();
 }
 
@@ -60,7 +64,8 @@ bool ChatStage::StartClient() {
   return true;
 }
 
-bool ChatStage::StartProgram(const std::string& songFolder, const std::string& audio) {
+bool ChatStage::StartProgram(const std::string& songFolder, const std::string& audio,
+                             const std::string& settings) {
   namespace fs = std::filesystem;
   // The program runs from a program folder of its own, which holds its dirs.txt.
   const fs::path root = folder_.path().toStdString();
@@ -70,6 +75,7 @@ bool ChatStage::StartProgram(const std::string& songFolder, const std::string& a
   const fs::path exe = programFolder / "spindeck";
   fs::copy_file(ProgramExecutable(), exe, error);
   std::ofstream(programFolder / "dirs.txt", std::ios::binary) << songFolder << "\r\n";
+  if (!settings.empty()) std::ofstream(programFolder / "config.dll", std::ios::binary) << settings;
   program_ = std::make_unique<PipedChild>(
       std::vector<std::string>{exe.string()},
       std::vector<std::string>{desktop_, "SPINDECK_AUDIO=" + audio, "QT_QPA_PLATFORM=offscreen"},

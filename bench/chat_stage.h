@@ -27,9 +27,10 @@ enum class StageCast { kProgramAndClient, kClientAlone, kProgramAlone };
 
 class ChatStage {
  public:
-  // `audio` is the program's SPINDECK_AUDIO; `songFolder` goes into its dirs.txt.
+  // `audio` is the program's SPINDECK_AUDIO; `songFolder` goes into its dirs.txt, and
+  // `settings`, when given, is its config.dll.
   ChatStage(const std::string& songFolder, const std::string& audio,
-            StageCast cast = StageCast::kProgramAndClient);
+            StageCast cast = StageCast::kProgramAndClient, const std::string& settings = {});
   ChatStage(const ChatStage&) = delete;
   ChatStage& operator=(const ChatStage&) = delete;
 
@@ -61,9 +62,11 @@ class ChatStage {
   std::optional<std::string> Ask(const std::string& command, int timeoutMs);
 
  private:
-  bool Start(const std::string& songFolder, const std::string& audio, StageCast cast);
+  bool Start(const std::string& songFolder, const std::string& audio, StageCast cast,
+             const std::string& settings);
   bool StartClient();
-  bool StartProgram(const std::string& songFolder, const std::string& audio);
+  bool StartProgram(const std::string& songFolder, const std::string& audio,
+                    const std::string& settings);
   // Says the user's command until the program answers it.
   bool AwaitAnswer();
 

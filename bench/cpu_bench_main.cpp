@@ -1,9 +1,10 @@
 // The benchmarks of whole processes: the media player's and the whole program's playback into
-// a PulseAudio null sink against mpg123, the program's idle CPU, how fast it answers in the
+// a PulseAudio null sink against mpg123, playing and streaming to Icecast against ffmpeg and
+// mpg123, the program's idle CPU, how fast it answers in the
 // chat room, and a room flooded by other chatters. Run by scripts/bench, inside
 // scripts/with-pulse.
-//   spindeck_cpu_bench [playback] [idle] [reply] [flood] [program-playback]   (all when none
-//   is named)
+//   spindeck_cpu_bench [playback] [idle] [reply] [flood] [program-playback] [stream]   (all
+//   when none is named)
 // SPINDECK_BENCH_SPINDECK and SPINDECK_BENCH_AOLSIM name other executables of the program and
 // the chat client for the chat benchmarks, e.g. an older build's; SPINDECK_BENCH_FLOOD_RATES
 // other rates for the flood; SPINDECK_BENCH_VERBOSE=1 shows the user's lines of the flood.
@@ -23,10 +24,12 @@
 #include "bench/playback_cpu.h"
 #include "bench/program_playback_cpu.h"
 #include "bench/reply_latency.h"
+#include "bench/stream_cpu.h"
 
 namespace {
 
 constexpr double kSongSeconds = 20;
+constexpr double kStreamSongSeconds = 30;
 constexpr int kIdleWindowSeconds = 20;
 
 bool Wants(int argc, char** argv, const char* what) {
@@ -77,6 +80,9 @@ int main(int argc, char** argv) {
   }
   if (Wants(argc, argv, "program-playback")) {
     ok = spindeck::bench::MeasureProgramPlaybackCpu(songFolder, song, kSongSeconds) && ok;
+  }
+  if (Wants(argc, argv, "stream")) {
+    ok = spindeck::bench::MeasureStreamCpu(work.path().toStdString(), kStreamSongSeconds) && ok;
   }
   if (Wants(argc, argv, "idle")) {
     ok = spindeck::bench::MeasureIdleCpu(songFolder, kIdleWindowSeconds) && ok;

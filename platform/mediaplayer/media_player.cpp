@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/mediaplayer/icecast_stream.h"
 #include "platform/mediaplayer/length_scanner.h"
 #include "platform/mediaplayer/mp3_decoder.h"
 #include "platform/mediaplayer/playback_engine.h"
+#include "platform/text/cp1252.h"
 
 namespace platform {
 
@@ -27,8 +29,22 @@ MediaPlayer::MediaPlayer(QObject* parent) : QObject(parent) {
 }
 
 MediaPlayer::~MediaPlayer() {
+  // The stream's thread winds down while the others are stopped.
+  if (stream_) stream_->Quit();
   scanner_.reset();
   engine_.reset();
+  stream_.reset();
+}
+
+void MediaPlayer::StartStream(const IcecastUrl& url, const std::string& password) {
+  engine_->SetStreamBuffer(nullptr);
+  stream_.reset();  // its connection is closed before the new one is made
+  stream_ = std::make_unique<IcecastStream>(url, password);
+  engine_->SetStreamBuffer(stream_->buffer());
+}
+
+void MediaPlayer::SetStreamTitle(const std::string& title) {
+  if (stream_) stream_->SetTitle(Cp1252ToUtf8(title));
 }
 
 void MediaPlayer::Open(const std::string& path) {

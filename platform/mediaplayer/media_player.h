@@ -12,8 +12,11 @@
 #include <memory>
 #include <string>
 
+#include "platform/mediaplayer/icecast_url.h"
+
 namespace platform {
 
+class IcecastStream;
 class LengthScanner;
 class PlaybackEngine;
 
@@ -25,7 +28,7 @@ class MediaPlayer : public QObject {
   // audio_output_choice.h); it is opened when the first song starts.
   explicit MediaPlayer(QObject* parent = nullptr);
   // Stops playback and the player's threads, within about a tenth of a second; within two
-  // seconds even when the sound server has stopped answering.
+  // seconds even when the sound server or the Icecast server has stopped answering.
   ~MediaPlayer() override;
 
   // Loads the file and starts playing it from its start, replacing any song. A file that cannot
@@ -75,6 +78,19 @@ class MediaPlayer : public QObject {
   // The output in use: "pulse", "alsa", "null" or "wav"; empty until the first song started.
   std::string OutputName() const;
 
+  // Begins sending what plays, and silence while nothing plays, to the Icecast server at
+  // `url`, logging in with `password`; a stream started before is closed first. Returns at
+  // once: the connection is made, and made again after any loss, on the stream's own thread.
+  // Problems (refused login, mount in use, server gone) go to standard error, each once while
+  // it lasts. The stream gets the audio after the rate change and the volume, as MP3 at
+  // 128 kbit/s and 44.1 kHz; what the sound server does with it later (the computer's own
+  // volume) does not reach the stream, nor does a slow or lost server reach the sound server.
+  void StartStream(const IcecastUrl& url, const std::string& password);
+  // The title listeners see from now on (Windows-1252 text); ignored without a stream.
+  void SetStreamTitle(const std::string& title);
+  // True once StartStream was called.
+  bool Streaming() const { return stream_ != nullptr; }
+
  signals:
   // A song has played to its end (or was moved to its end). `result` is always 0.
   void EndOfStream(int result);
@@ -91,6 +107,7 @@ class MediaPlayer : public QObject {
 
   std::unique_ptr<PlaybackEngine> engine_;
   std::unique_ptr<LengthScanner> scanner_;
+  std::unique_ptr<IcecastStream> stream_;
   // Counts the songs opened; the scan of the current one carries its number.
   std::uint64_t openCount_ = 0;
   std::function<void(int)> endHandler_;

@@ -115,6 +115,12 @@ void PlaybackEngine::Seek(std::int64_t frame) {
   s.Changed();
 }
 
+void PlaybackEngine::SetStreamBuffer(std::shared_ptr<StreamBuffer> buffer) {
+  std::shared_ptr<StreamBuffer> replaced;
+  std::lock_guard lock(shared_->mutex);
+  replaced = std::exchange(shared_->streamBuffer, std::move(buffer));
+}
+
 std::uint64_t PlaybackEngine::generation() const {
   std::lock_guard lock(shared_->mutex);
   return shared_->generation;
@@ -132,6 +138,7 @@ void PlaybackEngine::Run(Shared& s) {
     RateResampler resampler;
     std::vector<float> decoded(kPieceFrames * Mp3Decoder::kChannels);
     std::vector<std::int16_t> pcm;
+    std::shared_ptr<StreamBuffer> stream;
     const auto interrupted = [&s] { return s.commandPending.load(); };
     const auto publishOutputName = [&] {
       if (auto name = output.TakeNameChange()) {
@@ -161,6 +168,7 @@ void PlaybackEngine::Run(Shared& s) {
         seek = std::exchange(s.pendingSeek, std::nullopt);
         state = static_cast<State>(s.state.load());
         generation = s.generation;
+        stream = s.streamBuffer;
       }
       retired.reset();  // closes the previous song outside the lock
 
@@ -210,6 +218,8 @@ void PlaybackEngine::Run(Shared& s) {
       const long inputRate = std::lround(static_cast<double>(song->sampleRate()) * s.rate.load());
       resampler.Configure(inputRate, outputRate);  // on failure the previous rate stays
       ToPcm16(resampler.Process(decoded.data(), frames), s.gain.load(), pcm);
+      // Copied before the output gets it: a sink may change the buffer.
+      if (stream) stream->Feed(pcm, outputRate);
       output.Write(pcm);
       publishOutputName();
 

@@ -15,6 +15,7 @@
 
 #include "platform/mediaplayer/audio_output_choice.h"
 #include "platform/mediaplayer/mp3_decoder.h"
+#include "platform/mediaplayer/stream_buffer.h"
 
 namespace platform {
 
@@ -49,6 +50,9 @@ class PlaybackEngine {
   void SetRate(double rate) { shared_->rate.store(rate); }
   // Linear gain for every sample.
   void SetGain(float gain) { shared_->gain.store(gain); }
+  // Where a copy of every piece of audio goes, exactly as the output gets it (after the rate
+  // change and the gain); null for none. Feeding it never waits.
+  void SetStreamBuffer(std::shared_ptr<StreamBuffer> buffer);
 
   State state() const { return static_cast<State>(shared_->state.load()); }
   // Frames of the song heard (or passed over) so far.
@@ -82,6 +86,7 @@ class PlaybackEngine {
     bool finished = false;  // the thread has closed its output and ends
     std::condition_variable finishedChanged;
     std::string outputName;
+    std::shared_ptr<StreamBuffer> streamBuffer;
 
     // Written under mutex, read without it.
     std::atomic<int> state{kStopped};

@@ -4,6 +4,7 @@
 #include "src/music/id3_tag.h"
 #include "src/music/library.h"
 #include "src/music/play_modes.h"
+#include "src/music/stream_output.h"
 #include "src/music/transport.h"
 #include "src/output/elite_filter.h"
 #include "src/presence/away_mode.h"
@@ -83,6 +84,7 @@ CommandTable DefaultCommandTable() {
       {"charmap", R::kNone, CharmapCommand},
       {"temp", R::kNone, TempCommand},
       {"re", R::kRequired, ReCommand},
+      {"listen", R::kNone, ListenCommand},
   }};
 }
 

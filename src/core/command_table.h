@@ -25,10 +25,10 @@ struct CommandRow {
   CommandHandler handler;  // empty: the command is known but does nothing yet
 };
 
-constexpr std::size_t kCommandCount = 54;
+constexpr std::size_t kCommandCount = 55;
 using CommandTable = std::array<CommandRow, kCommandCount>;
 
-// The 54 commands in the order in which they are tested.
+// The 55 commands in the order in which they are tested.
 CommandTable DefaultCommandTable();
 
 // True when the argument satisfies the rule.

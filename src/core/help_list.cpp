@@ -59,6 +59,7 @@ const std::array<const char*, kHelpLineCount>& HelpLines() {
       "unx * - unignores by string",
       "charmap - shows character map",
       "temp - gets local temperature from welcome screen",
+      "listen - tells where to hear the music",
   };
   return kLines;
 }

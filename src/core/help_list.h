@@ -5,7 +5,7 @@
 
 namespace spindeck {
 
-constexpr std::size_t kHelpLineCount = 55;
+constexpr std::size_t kHelpLineCount = 56;
 
 // The help lines in display order.
 const std::array<const char*, kHelpLineCount>& HelpLines();

@@ -9,6 +9,7 @@
 #include "src/core/load_counter.h"
 #include "src/core/reply_fragments.h"
 #include "src/music/library.h"
+#include "src/music/stream_output.h"
 #include "src/output/elite_filter.h"
 #include "src/output/pause.h"
 #include "src/output/styled_message.h"
@@ -76,6 +77,7 @@ void LoadMainForm(RuntimeState& state, MainWindow& window) {
   WriteIni(kSettingsSection, "loads", state.lblloads, settings);
   state.lblstyle = ReadIni(kSettingsSection, "style", settings);
   LoadStyle(state);
+  StartStreamAtStartup(state);
 
   LoadLibraryAtStartup(state);
 

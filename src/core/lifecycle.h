@@ -12,8 +12,9 @@ namespace spindeck {
 
 // Start-up: lists the styles, starts the chat scanner, sets up the window, fills the help
 // list, reads the DJ name, the load counter (written back at once) and the current style,
-// loads the music library and announces the program in the room in two lines. Chat lines
-// reported meanwhile are dispatched from the pause between the two lines on.
+// starts the stream when the settings name one, loads the music library and announces the program
+// in the room in two lines. Chat lines reported meanwhile are dispatched from the pause between the
+// two lines on.
 void LoadMainForm(RuntimeState& state, MainWindow& window);
 
 // Shutdown, once: saves the DJ name, the style name, the "default" style when it is the

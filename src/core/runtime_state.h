@@ -70,6 +70,8 @@ struct RuntimeState {
   // The media player and the computer's volume.
   platform::MediaPlayer player;
   platform::VolumeControl vol1;
+  // Where listeners hear the player's stream (settings text); empty while nothing streams.
+  std::string streamListenUrl;
 
   // The one random generator of the program, seeded once at start; tests may reseed it.
   std::mt19937 random;

@@ -25,8 +25,7 @@ void ShuffleNext(RuntimeState& state) {
   const int picked = PickPlayableSong(state, false);
   if (picked < 0) return;
   SwitchPositionTimerOn(state);
-  const std::string name = DisplayName(state.lstpl.entryAt(picked));
-  state.lblsong = name;
+  const std::string name = NameStartedSong(state, state.lstpl.entryAt(picked));
   Pause(0.5);
   Reply(state, "shuffle: <b>" + name);
 }

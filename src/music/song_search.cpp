@@ -7,6 +7,7 @@
 #include "src/music/display_name.h"
 #include "src/music/matching.h"
 #include "src/music/number_text.h"
+#include "src/music/stream_output.h"
 #include "src/music/transport.h"
 #include "src/output/elite_filter.h"
 #include "src/output/pause.h"
@@ -71,8 +72,14 @@ bool StartSong(RuntimeState& state, const std::string& path, const std::string& 
   } else {
     SwitchPositionTimerOn(state);
   }
-  state.lblsong = DisplayName(entry);
+  NameStartedSong(state, entry);
   return true;
+}
+
+std::string NameStartedSong(RuntimeState& state, const std::string& entry) {
+  state.lblsong = DisplayName(entry);
+  state.player.SetStreamTitle(StreamTitleOf(entry));
+  return state.lblsong;
 }
 
 int OpenRandomPlayable(RuntimeState& state, const StateList& paths, bool stopFirst) {
@@ -130,8 +137,7 @@ void strrand(RuntimeState& state, const std::string& text, bool tf) {
   const int r = OpenRandomPlayable(state, state.lstfound2, false);
   if (r < 0) return;
   SwitchPositionTimerOn(state);
-  const std::string name = DisplayName(state.lstfound1.entryAt(r));
-  state.lblsong = name;
+  const std::string name = NameStartedSong(state, state.lstfound1.entryAt(r));
   Pause(0.5);
   Reply(state, (tf ? "shuffle: <b>" : "random: <b>") + name);
 }

@@ -33,6 +33,11 @@ bool StartSong(RuntimeState& state, const std::string& path, const std::string& 
 // replying "error: no playable files".
 int OpenRandomPlayable(RuntimeState& state, const StateList& paths, bool stopFirst);
 
+// Names the song that the player has just opened from the playlist entry `entry`: lblsong
+// becomes its display name (which is given back) and the stream's title the entry without its
+// number.
+std::string NameStartedSong(RuntimeState& state, const std::string& entry);
+
 // The position timer, switched on (left running when it runs) and restarted (off, then on).
 void SwitchPositionTimerOn(RuntimeState& state);
 void RestartPositionTimer(RuntimeState& state);

@@ -126,8 +126,7 @@ void RandomCommand(RuntimeState& state, const std::string& argument, const Reply
   const int k = PickPlayableSong(state, true);
   if (k < 0) return;
   SwitchPositionTimerOn(state);
-  const std::string name = DisplayName(state.lstpl.entryAt(k));
-  state.lblsong = name;
+  const std::string name = NameStartedSong(state, state.lstpl.entryAt(k));
   Pause(0.5);
   Reply(state, "random: <b>" + name);
 }

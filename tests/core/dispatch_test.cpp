@@ -109,13 +109,14 @@ TEST_F(DispatchTest, EliteCommandsSwitchTheFilterAndAnswer) {
   EXPECT_EQ(state.lblElitemode, "1");
 }
 
-TEST(HelpList, EveryCommandButReHasHelpAndTheListHas55Lines) {
+TEST(HelpList, EveryCommandButReHasHelpAndTheListHas56Lines) {
   StateList list;
   list.append("stale");
   FillHelpList(list);
-  ASSERT_EQ(list.count(), 55);
+  ASSERT_EQ(list.count(), 56);
   EXPECT_EQ(list.entryAt(0), "idle * - goes idle with * reason");
   EXPECT_EQ(list.entryAt(54), "temp - gets local temperature from welcome screen");
+  EXPECT_EQ(list.entryAt(55), "listen - tells where to hear the music");
   for (const CommandRow& row : DefaultCommandTable()) {
     int found = 0;
     for (const auto& line : list.entries()) {

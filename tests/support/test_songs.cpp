@@ -17,6 +17,12 @@ bool MakeTestSong(const QString& path, const QStringList& options) {
          process.exitCode() == 0 && QFile::exists(path);
 }
 
+bool MakeToneSong(const QString& path, double hz, double seconds, const QString& title) {
+  QStringList options = {"--freq", QString::number(hz), "--seconds", QString::number(seconds)};
+  if (!title.isEmpty()) options << "--title" << title;
+  return MakeTestSong(path, options);
+}
+
 WavAudio ReadWav(const std::string& path) {
   WavAudio audio;
   QFile file(QString::fromStdString(path));

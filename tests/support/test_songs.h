@@ -10,6 +10,9 @@ namespace spindeck::testing {
 
 // Runs scripts/make-test-song with `options` into `path`; false when it failed.
 bool MakeTestSong(const QString& path, const QStringList& options = {});
+// A song of a pure tone at `hz` lasting `seconds` (44.1 kHz stereo, CBR 128 kbit/s), with an
+// ID3v1 title when `title` is given (plain ASCII).
+bool MakeToneSong(const QString& path, double hz, double seconds, const QString& title = {});
 
 struct WavAudio {
   bool valid = false;

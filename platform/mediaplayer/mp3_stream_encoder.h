@@ -1,0 +1,37 @@
+#pragma once
+// LAME, set up for the stream: 128 kbit/s constant bit rate, joint stereo, always 44.1 kHz out
+// whatever rate the audio comes in at (LAME resamples), no Xing/Info frame (a stream has no
+// length). One encoder serves one input rate; a new rate needs a new encoder.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+struct lame_global_struct;
+
+namespace platform {
+
+class Mp3StreamEncoder {
+ public:
+  static constexpr long kOutputRate = 44100;
+  static constexpr int kKilobitsPerSecond = 128;
+
+  explicit Mp3StreamEncoder(long inputRate);
+  // False when LAME refused the settings (an input rate it cannot resample).
+  bool valid() const { return lame_ != nullptr; }
+  long inputRate() const { return inputRate_; }
+
+  // Encodes interleaved stereo samples at inputRate(), appending whole MP3 frames to `out`.
+  void Encode(std::span<const std::int16_t> interleaved, std::vector<unsigned char>& out);
+  // Appends what LAME still holds, padded to whole frames; call before dropping the encoder.
+  void Flush(std::vector<unsigned char>& out);
+
+ private:
+  struct Closer {
+    void operator()(lame_global_struct* lame) const;
+  };
+  std::unique_ptr<lame_global_struct, Closer> lame_;
+  long inputRate_;
+};
+
+}  // namespace platform

@@ -1,0 +1,51 @@
+#pragma once
+// One source connection to an Icecast server through libshout, in its non-blocking mode: no
+// call waits on the network (only the look-up of the host name may), so the stream's thread
+// stays in charge of every deadline. Closed and freed with the object.
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/mediaplayer/icecast_url.h"
+
+struct shout;
+
+namespace platform {
+
+class ShoutConnection {
+ public:
+  enum class State { kConnecting, kConnected, kFailed };
+
+  ShoutConnection(const IcecastUrl& url, const std::string& password);
+  ~ShoutConnection();
+  ShoutConnection(const ShoutConnection&) = delete;
+  ShoutConnection& operator=(const ShoutConnection&) = delete;
+
+  // Starts connecting and logging in.
+  State Open();
+  // How the login goes on; call until it is no longer kConnecting.
+  State Poll();
+  // Queues MP3 data and sends what the socket takes now; false when the connection failed.
+  bool Send(const std::vector<unsigned char>& data);
+  // Bytes queued in libshout that the socket has not taken yet.
+  std::size_t queuedBytes() const;
+
+  // After kFailed: whether the server refused the login (a wrong password, or the mount
+  // already has a source), and libshout's words for the fault.
+  bool loginRefused() const { return error_ == kNoLogin; }
+  const std::string& errorText() const { return errorText_; }
+
+ private:
+  static constexpr int kNoLogin = -3;  // SHOUTERR_NOLOGIN
+  State Failed();
+
+  struct Closer {
+    void operator()(shout* connection) const;
+  };
+  std::unique_ptr<shout, Closer> shout_;
+  int error_ = 0;
+  std::string errorText_;
+};
+
+}  // namespace platform

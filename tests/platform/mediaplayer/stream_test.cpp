@@ -1,0 +1,299 @@
+// The player's stream against a real Icecast server, heard by a listener over HTTP. The player
+// plays to the paced null output, so the stream gets audio in real time as from a sound server.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/mediaplayer/icecast_url.h"
+#include "platform/mediaplayer/media_player.h"
+#include "tests/support/icecast_server.h"
+#include "tests/support/stream_listener.h"
+#include "tests/support/test_songs.h"
+
+namespace {
+
+using platform::IcecastUrl;
+using platform::MediaPlayer;
+using spindeck::testing::IcecastOptions;
+using spindeck::testing::IcecastServer;
+using spindeck::testing::MakeTestSong;
+using spindeck::testing::MakeToneSong;
+using spindeck::testing::RmsOf;
+using spindeck::testing::StreamListener;
+using spindeck::testing::StrongestFrequency;
+
+constexpr char kMount[] = "/spindeck.mp3";
+constexpr int kPlaying = 2;
+
+// Standard error of this process, into a file while the object lives.
+class StderrCapture {
+ public:
+  StderrCapture() : path_(folder_.filePath("stderr.txt").toStdString()) {
+    std::fflush(stderr);
+    saved_ = dup(2);
+    std::FILE* file = std::fopen(path_.c_str(), "w");
+    dup2(fileno(file), 2);
+    std::fclose(file);
+  }
+  ~StderrCapture() {
+    std::fflush(stderr);
+    dup2(saved_, 2);
+    close(saved_);
+  }
+  std::string text() const {
+    std::fflush(stderr);
+    std::ifstream in(path_);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  int Count(const std::string& words) const {
+    const std::string all = text();
+    int count = 0;
+    for (auto at = all.find(words); at != std::string::npos; at = all.find(words, at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+
+ private:
+  QTemporaryDir folder_;
+  std::string path_;
+  int saved_ = -1;
+};
+
+class StreamTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    songs_ = std::make_unique<QTemporaryDir>();
+    ASSERT_TRUE(MakeToneSong(songs_->filePath("tone.mp3"), 440, 60));
+    ASSERT_TRUE(MakeTestSong(songs_->filePath("tone48k.mp3"),
+                             {"--rate", "48000", "--freq", "880", "--seconds", "20"}));
+  }
+  static void TearDownTestSuite() { songs_.reset(); }
+  void SetUp() override { qputenv("SPINDECK_AUDIO", "null"); }
+  void TearDown() override { qunsetenv("SPINDECK_AUDIO"); }
+
+  static std::string TonePath() { return songs_->filePath("tone.mp3").toStdString(); }
+  static IcecastUrl UrlOf(const IcecastServer& server) {
+    return IcecastUrl{"source", "127.0.0.1", server.port(), kMount};
+  }
+  // The next `seconds` of what the server sends from now on.
+  static std::vector<float> HearNext(StreamListener& listener, double seconds) {
+    listener.Skip();
+    // What the server and the stream's buffer already held is passed over.
+    listener.Read(1.0, 10000);
+    return listener.Read(seconds, 20000).value_or(std::vector<float>{});
+  }
+
+  // The quietest 10 ms of the samples: a gap or a dropped piece in a steady tone shows here.
+  static double QuietestRms(const std::vector<float>& samples, long rate) {
+    const auto window = static_cast<std::size_t>(rate / 100);
+    double quietest = 1.0;
+    for (std::size_t at = 0; window > 0 && at + window <= samples.size(); at += window) {
+      quietest = std::min(quietest, RmsOf({samples.begin() + static_cast<long>(at),
+                                           samples.begin() + static_cast<long>(at + window)}));
+    }
+    return quietest;
+  }
+
+  static std::unique_ptr<QTemporaryDir> songs_;
+};
+std::unique_ptr<QTemporaryDir> StreamTest::songs_;
+
+TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAndTitles) {
+  IcecastServer server;
+  ASSERT_TRUE(server.Start());
+  MediaPlayer player;
+  EXPECT_FALSE(player.Streaming());
+  player.StartStream(UrlOf(server), "hackme");
+  EXPECT_TRUE(player.Streaming());
+  player.SetStreamTitle("modem hearts - caf\xE1");
+  player.Open(TonePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kMount); }, 10000));
+
+  StreamListener listener;
+  ASSERT_TRUE(listener.Connect(server.ListenUrl(kMount)));
+  const std::vector<float> tone = HearNext(listener, 3.0);
+  EXPECT_EQ(listener.rate(), 44100);
+  EXPECT_NEAR(StrongestFrequency(tone, listener.rate()), 440.0, 3.0);
+  EXPECT_GT(QuietestRms(tone, listener.rate()), 0.1);  // the tone's is 0.35
+  // The title arrives as UTF-8, its non-ASCII letter intact.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return server.Title(kMount) == std::string("modem hearts - caf\u00e1"); }, 5000))
+      << server.Title(kMount).value_or("(no source)");
+
+  player.SetRate(1.2);
+  const std::vector<float> faster = HearNext(listener, 3.0);
+  EXPECT_NEAR(StrongestFrequency(faster, listener.rate()), 528.0, 3.0);
+
+  player.SetRate(1.0);
+  player.SetVolume(MediaPlayer::kMinVolume);
+  const std::vector<float> quiet = HearNext(listener, 2.0);
+  ASSERT_FALSE(quiet.empty());
+  EXPECT_LT(RmsOf(quiet), 0.001);
+
+  player.SetVolume(0);
+  player.Stop();
+  const std::vector<float> stopped = HearNext(listener, 3.0);
+  ASSERT_FALSE(stopped.empty());
+  EXPECT_LT(RmsOf(stopped), 0.001);
+  EXPECT_TRUE(listener.connected());
+
+  player.SetStreamTitle("next song");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title(kMount) == "next song"; }, 5000));
+
+  // A song at another rate: the stream goes on at 44.1 kHz, in tune.
+  player.Open(songs_->filePath("tone48k.mp3").toStdString());
+  const std::vector<float> resampled = HearNext(listener, 2.0);
+  EXPECT_EQ(listener.rate(), 44100);
+  EXPECT_NEAR(StrongestFrequency(resampled, listener.rate()), 880.0, 3.0);
+}
+
+TEST_F(StreamTest, ServerRestartBringsTheStreamBackWhilePlaybackGoesOn) {
+  IcecastServer server;
+  ASSERT_TRUE(server.Start());
+  const StderrCapture errors;
+  MediaPlayer player;
+  player.StartStream(UrlOf(server), "hackme");
+  player.SetStreamTitle("before");
+  player.Open(TonePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kMount); }, 10000));
+
+  server.Stop();
+  const double before = player.CurrentPosition();
+  // Down long enough for the stream to notice and try again a few times.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return player.CurrentPosition() > before + 3.0; }, 20000));
+  ASSERT_TRUE(server.Start());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kMount); }, 10000));
+  EXPECT_EQ(player.PlayState(), kPlaying);
+  EXPECT_GT(player.CurrentPosition(), before + 3.0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title(kMount) == "before"; }, 5000));
+
+  StreamListener listener;
+  ASSERT_TRUE(listener.Connect(server.ListenUrl(kMount)));
+  const std::vector<float> heard = HearNext(listener, 2.0);
+  EXPECT_NEAR(StrongestFrequency(heard, listener.rate()), 440.0, 3.0);
+  // The loss and the return are told once each, however many tries it took.
+  EXPECT_EQ(errors.Count("was lost"), 1) << errors.text();
+  EXPECT_EQ(errors.Count("cannot stream"), 0) << errors.text();
+  EXPECT_EQ(errors.Count("streaming again to " + server.ListenUrl(kMount)), 1) << errors.text();
+}
+
+TEST_F(StreamTest, RefusedLoginIsToldOnceAndPlayingGoesOn) {
+  IcecastOptions options;
+  options.sourcePassword = "right";
+  IcecastServer server(options);
+  ASSERT_TRUE(server.Start());
+  const StderrCapture errors;
+  MediaPlayer wrong;
+  wrong.StartStream(UrlOf(server), "wrong");
+  wrong.Open(TonePath());
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return errors.Count("refused the source password") > 0; }, 10000));
+
+  // A second source for a mount that has one is refused too, with its own reason.
+  MediaPlayer first;
+  first.StartStream(UrlOf(server), "right");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kMount); }, 10000));
+  MediaPlayer second;
+  second.StartStream(UrlOf(server), "right");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return errors.Count("already has a source") > 0; }, 10000));
+
+  const double position = wrong.CurrentPosition();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return wrong.CurrentPosition() > position + 1.0; }, 10000));
+  EXPECT_EQ(wrong.PlayState(), kPlaying);
+  EXPECT_EQ(errors.Count("refused the source password"), 1) << errors.text();
+  EXPECT_EQ(errors.Count("already has a source"), 1) << errors.text();
+}
+
+TEST_F(StreamTest, StalledServerHoldsUpNeitherPlaybackNorTheEnd) {
+  IcecastServer server;
+  ASSERT_TRUE(server.Start());
+  auto player = std::make_unique<MediaPlayer>();
+  player->StartStream(UrlOf(server), "hackme");
+  player->SetStreamTitle("stalled");
+  player->Open(TonePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kMount); }, 10000));
+
+  ASSERT_EQ(kill(static_cast<pid_t>(server.pid()), SIGSTOP), 0);
+  // Long enough for the socket's buffers to fill and a new title to be tried.
+  const double position = player->CurrentPosition();
+  player->SetStreamTitle("still stalled");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return player->CurrentPosition() > position + 8.0; }, 30000));
+  EXPECT_EQ(player->PlayState(), kPlaying);
+  player.reset();  // returns within its bound although the server takes nothing
+  kill(static_cast<pid_t>(server.pid()), SIGCONT);
+}
+
+// Enough of an Icecast server to take a source and count what it sends; title updates (and
+// anything else) it takes in and never answers, as a busy or broken server might.
+class MuteTitleServer {
+ public:
+  MuteTitleServer() {
+    server_.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+      while (QTcpSocket* client = server_.nextPendingConnection()) {
+        QObject::connect(client, &QTcpSocket::readyRead, [this, client] { Read(client); });
+      }
+    });
+  }
+  int port() const { return server_.serverPort(); }
+  qint64 audioBytes() const { return audioBytes_; }
+
+ private:
+  void Read(QTcpSocket* client) {
+    if (client == source_) {
+      audioBytes_ += client->readAll().size();
+      return;
+    }
+    QByteArray& request = requests_[client];
+    request += client->readAll();
+    if (!request.contains("\r\n\r\n")) return;
+    if (request.startsWith("PUT ") || request.startsWith("SOURCE ")) {
+      source_ = client;
+      client->write("HTTP/1.0 200 OK\r\n\r\n");
+      audioBytes_ += request.size() - request.indexOf("\r\n\r\n") - 4;
+    }
+  }
+
+  QTcpServer server_;
+  std::map<QTcpSocket*, QByteArray> requests_;
+  QTcpSocket* source_ = nullptr;
+  qint64 audioBytes_ = 0;
+};
+
+TEST_F(StreamTest, AServerThatNeverAnswersTitlesStillGetsTheAudio) {
+  MuteTitleServer server;
+  MediaPlayer player;
+  player.StartStream(IcecastUrl{"source", "127.0.0.1", server.port(), kMount}, "hackme");
+  player.Open(TonePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.audioBytes() > 16000; }, 10000));
+  player.SetStreamTitle("unanswered");
+  // Several seconds of audio (16 kB each) after the title: the stream's thread is not held.
+  const qint64 before = server.audioBytes();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server.audioBytes() > before + 64000; }, 20000));
+}
+
+TEST_F(StreamTest, PlayerEndsAgainstAServerThatNeverAnswers) {
+  // Takes connections (the system does, into its backlog) and never says a word.
+  QTcpServer silent;
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+  auto player = std::make_unique<MediaPlayer>();
+  player->StartStream(IcecastUrl{"source", "127.0.0.1", silent.serverPort(), kMount}, "hackme");
+  player->Open(TonePath());
+  ASSERT_TRUE(silent.waitForNewConnection(10000));
+  player.reset();  // returns within its bound rather than waiting for the server
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+#pragma once
+// A listener of an Icecast stream, as a player would be: it opens the stream's address over
+// HTTP (without Icy metadata), decodes the MP3 it receives with libmpg123 and hands out the
+// audio, mixed to one channel. The connection stays open between reads, so a test can follow
+// one stream over time. Every wait is bounded and turns the event loop.
+#include <QByteArray>
+#include <QTcpSocket>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct mpg123_handle_struct;
+
+namespace spindeck::testing {
+
+class StreamListener {
+ public:
+  StreamListener();
+  ~StreamListener();
+  StreamListener(const StreamListener&) = delete;
+  StreamListener& operator=(const StreamListener&) = delete;
+
+  // Connects to http://HOST:PORT/MOUNT and waits for the server's answer: true when it
+  // accepted the listener (200).
+  bool Connect(const std::string& url, int timeoutMs = 10000);
+  // The next `seconds` of the stream as mono samples (-1..1) at rate(), waiting for them up to
+  // `timeoutMs`; nothing when they did not all come in time or the stream ended first.
+  std::optional<std::vector<float>> Read(double seconds, int timeoutMs);
+  // Forgets what arrived so far unread, so that the next Read starts at what the server sends
+  // from now on (after a change the test made).
+  void Skip();
+  // Whether the connection is still open (the server has not ended it).
+  bool connected() const;
+  // The stream's sample rate; 0 before the first audio was decoded.
+  long rate() const { return rate_; }
+
+ private:
+  // Decodes what arrived into samples_; false on a decoder fault.
+  bool Decode();
+
+  QTcpSocket socket_;
+  std::unique_ptr<mpg123_handle_struct, void (*)(mpg123_handle_struct*)> decoder_;
+  bool headerDone_ = false;
+  QByteArray header_;
+  std::vector<float> samples_;
+  long rate_ = 0;
+};
+
+// The frequency (Hz, 50..5000) with the most energy in `samples` at `rate`.
+double StrongestFrequency(const std::vector<float>& samples, long rate);
+// Root mean square of the samples, in units of full scale (silence is below 0.001, -60 dBFS).
+double RmsOf(const std::vector<float>& samples);
+
+}  // namespace spindeck::testing
