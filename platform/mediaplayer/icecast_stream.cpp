@@ -30,6 +30,7 @@ constexpr double kBufferSeconds = 2.0;
 // audio waits in the buffer.
 constexpr double kMaxBehindSeconds = 0.3;
 constexpr double kMaxAheadSeconds = 1.0;
+constexpr double kMaxSilenceSeconds = 1.0;
 // Waits between tries to connect: doubled after each failure, back to the first after a
 // connection that lasted. A refused login waits the longest at once: it needs the user.
 constexpr auto kFirstRetry = 1s;
@@ -171,7 +172,9 @@ class Sender {
       Encode(piece->samples, piece->rate);
     }
     if (sentSeconds_ < elapsed - kMaxBehindSeconds) {
-      // Nothing plays, or the player falls behind: silence up to the clock.
+      // Nothing plays, or the player falls behind: silence up to the clock. A stream held up
+      // longer than a second skips the rest rather than encode it all at once.
+      sentSeconds_ = std::max(sentSeconds_, elapsed - kMaxSilenceSeconds);
       const long rate = encoder_ ? encoder_->inputRate() : Mp3StreamEncoder::kOutputRate;
       const auto frames = static_cast<std::size_t>(
           std::lround((elapsed - sentSeconds_) * static_cast<double>(rate)));

@@ -40,11 +40,15 @@ void MediaPlayer::StartStream(const IcecastUrl& url, const std::string& password
   engine_->SetStreamBuffer(nullptr);
   stream_.reset();  // its connection is closed before the new one is made
   stream_ = std::make_unique<IcecastStream>(url, password);
+  // The new stream goes on with the title of the one it replaces.
+  if (!streamTitle_.empty()) stream_->SetTitle(streamTitle_);
   engine_->SetStreamBuffer(stream_->buffer());
 }
 
 void MediaPlayer::SetStreamTitle(const std::string& title) {
-  if (stream_) stream_->SetTitle(Cp1252ToUtf8(title));
+  if (!stream_) return;
+  streamTitle_ = Cp1252ToUtf8(title);
+  stream_->SetTitle(streamTitle_);
 }
 
 void MediaPlayer::Open(const std::string& path) {

@@ -108,6 +108,7 @@ class MediaPlayer : public QObject {
   std::unique_ptr<PlaybackEngine> engine_;
   std::unique_ptr<LengthScanner> scanner_;
   std::unique_ptr<IcecastStream> stream_;
+  std::string streamTitle_;  // UTF-8, as sent
   // Counts the songs opened; the scan of the current one carries its number.
   std::uint64_t openCount_ = 0;
   std::function<void(int)> endHandler_;

@@ -158,6 +158,10 @@ TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAnd
   const std::vector<float> resampled = HearNext(listener, 2.0);
   EXPECT_EQ(listener.rate(), 44100);
   EXPECT_NEAR(StrongestFrequency(resampled, listener.rate()), 880.0, 3.0);
+
+  // A stream started anew, here to another mount, keeps the title.
+  player.StartStream(IcecastUrl{"source", "127.0.0.1", server.port(), "/other.mp3"}, "hackme");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title("/other.mp3") == "next song"; }, 10000));
 }
 
 TEST_F(StreamTest, ServerRestartBringsTheStreamBackWhilePlaybackGoesOn) {
