@@ -1,8 +1,12 @@
 #include "bench/chat_stage.h"
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include "bench/child_process.h"
 
 namespace spindeck::bench {
 namespace {
@@ -151,6 +155,29 @@ std::optional<std::string> ChatStage::Ask(const std::string& command, int timeou
     }
   }
   return std::nullopt;
+}
+
+double ProgramCpuPlayingSongOne(ChatStage& stage, double songSeconds) {
+  // The window ends this long before the song would, so that it holds playback only.
+  constexpr double kEndMarginSeconds = 1;
+  const auto playing = stage.Ask("p 1", 10000);
+  if (!playing || playing->find("playing") == std::string::npos) {
+    std::printf("  not measured: the program did not play song 1 (%s)\n",
+                playing ? playing->c_str() : "no answer");
+    return -1;
+  }
+  const double cpu0 = ProcessCpuSeconds(stage.programPid());
+  const Clock::time_point start = Clock::now();
+  const auto end = start + std::chrono::duration_cast<Clock::duration>(
+                               std::chrono::duration<double>(songSeconds - kEndMarginSeconds));
+  while (Clock::now() < end) stage.NextLine(end);
+  const double cpu1 = ProcessCpuSeconds(stage.programPid());
+  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+  if (cpu0 < 0 || cpu1 < 0) {
+    std::printf("  not measured: the program ended\n");
+    return -1;
+  }
+  return (cpu1 - cpu0) / wall;
 }
 
 }  // namespace spindeck::bench

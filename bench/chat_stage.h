@@ -78,6 +78,11 @@ class ChatStage {
 };
 
 // The executables measured, as the environment or the build names them.
+// The program's whole-process CPU seconds per second while it plays song 1, told to it here,
+// from its start to a second before its end (`songSeconds` long); negative after a line
+// saying why it could not be measured.
+double ProgramCpuPlayingSongOne(ChatStage& stage, double songSeconds);
+
 std::string ProgramExecutable();
 std::string ClientExecutable();
 

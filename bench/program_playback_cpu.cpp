@@ -10,8 +10,6 @@ namespace spindeck::bench {
 namespace {
 
 constexpr double kGoalRatio = 1.5;
-// The window ends this long before the song would, so that it holds playback only.
-constexpr double kEndMarginSeconds = 1;
 
 }  // namespace
 
@@ -35,25 +33,12 @@ bool MeasureProgramPlaybackCpu(const std::string& songFolder, const std::string&
     return false;
   }
   // The library is read afresh, so that song 1 is the one song of the song folder.
-  const auto refreshed = stage.Ask("ref", 10000);
-  const auto playing = refreshed ? stage.Ask("p 1", 10000) : std::nullopt;
-  if (!playing || playing->find("playing") == std::string::npos) {
-    std::printf("  not measured: the program did not play song 1 (%s)\n",
-                playing ? playing->c_str() : "no answer");
+  if (!stage.Ask("ref", 10000)) {
+    std::printf("  not measured: the program did not read its library again\n");
     return false;
   }
-  const double cpu0 = ProcessCpuSeconds(stage.programPid());
-  const Clock::time_point start = Clock::now();
-  const auto end = start + std::chrono::duration_cast<Clock::duration>(
-                               std::chrono::duration<double>(songSeconds - kEndMarginSeconds));
-  while (Clock::now() < end) stage.NextLine(end);
-  const double cpu1 = ProcessCpuSeconds(stage.programPid());
-  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-  if (cpu0 < 0 || cpu1 < 0) {
-    std::printf("  not measured: the program ended\n");
-    return false;
-  }
-  const double ours = (cpu1 - cpu0) / wall;
+  const double ours = ProgramCpuPlayingSongOne(stage, songSeconds);
+  if (ours < 0) return false;
   const double base = mpg123.cpuSeconds / songSeconds;
   std::printf("  %-28s %.4f CPU-s/s (took %.1f s for the %.0f s song)\n", "baseline mpg123", base,
               mpg123.wallSeconds, songSeconds);

@@ -16,8 +16,6 @@ namespace spindeck::bench {
 namespace {
 
 constexpr double kGoalRatio = 1.2;
-// The window ends this long before the song would, so that it holds playback only.
-constexpr double kEndMarginSeconds = 1;
 constexpr char kPassword[] = "bench-source-password";
 
 bool OnPath(const char* program) {
@@ -41,29 +39,14 @@ double ProgramCpuPerSecond(const std::string& songFolder, const std::string& wor
     std::printf("  not measured: %s\n", stage.problem().c_str());
     return -1;
   }
-  const auto playing = stage.Ask("p 1", 10000);
-  if (!playing || playing->find("playing") == std::string::npos) {
-    std::printf("  not measured: the program did not play song 1 (%s)\n",
-                playing ? playing->c_str() : "no answer");
-    return -1;
-  }
-  const double cpu0 = ProcessCpuSeconds(stage.programPid());
-  const Clock::time_point start = Clock::now();
-  const auto end = start + std::chrono::duration_cast<Clock::duration>(
-                               std::chrono::duration<double>(songSeconds - kEndMarginSeconds));
-  while (Clock::now() < end) stage.NextLine(end);
-  const double cpu1 = ProcessCpuSeconds(stage.programPid());
-  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-  if (cpu0 < 0 || cpu1 < 0) {
-    std::printf("  not measured: the program ended\n");
-    return -1;
-  }
+  const double perSecond = ProgramCpuPlayingSongOne(stage, songSeconds);
+  if (perSecond < 0) return -1;
   // Checked at the end, so that the connection's start is inside the window.
   if (!server.HasSource("/spindeck.mp3")) {
     std::printf("  not measured: the program's stream did not reach the server\n");
     return -1;
   }
-  return (cpu1 - cpu0) / wall;
+  return perSecond;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/mediaplayer/icecast_requests.h"
 #include "platform/mediaplayer/mp3_stream_encoder.h"
 #include "platform/mediaplayer/shout_connection.h"
+#include "platform/mediaplayer/thread_end.h"
 
 namespace platform {
 namespace {
@@ -261,15 +262,7 @@ void IcecastStream::Quit() {
 
 IcecastStream::~IcecastStream() {
   Quit();
-  std::unique_lock lock(shared_->mutex);
-  const bool ended =
-      shared_->finishedChanged.wait_for(lock, kThreadEndWait, [&] { return shared_->finished; });
-  lock.unlock();
-  if (ended) {
-    thread_.join();
-  } else {
-    thread_.detach();
-  }
+  JoinOrLetGo(thread_, *shared_, kThreadEndWait);
 }
 
 void IcecastStream::SetTitle(std::string utf8) {

@@ -8,6 +8,7 @@
 
 #include "platform/mediaplayer/playback_output.h"
 #include "platform/mediaplayer/rate_resampler.h"
+#include "platform/mediaplayer/thread_end.h"
 
 namespace platform {
 namespace {
@@ -39,19 +40,14 @@ PlaybackEngine::PlaybackEngine(AudioOutputChoice output, EndHandler onEnd)
       thread_([shared = shared_] { Run(*shared); }) {}
 
 PlaybackEngine::~PlaybackEngine() {
-  std::unique_lock lock(shared_->mutex);
-  shared_->quit = true;
-  shared_->Changed();
-  const bool ended =
-      shared_->finishedChanged.wait_for(lock, kThreadEndWait, [&] { return shared_->finished; });
-  lock.unlock();
-  if (ended) {
-    thread_.join();
-  } else {
-    // Stuck in a write to a sound server that no longer answers: no call of libout123 can be
-    // interrupted. The thread keeps its own share of everything it uses.
-    thread_.detach();
+  {
+    std::lock_guard lock(shared_->mutex);
+    shared_->quit = true;
+    shared_->Changed();
   }
+  // A thread stuck in a write to a sound server that no longer answers is let go: no call of
+  // libout123 can be interrupted.
+  JoinOrLetGo(thread_, *shared_, kThreadEndWait);
 }
 
 void PlaybackEngine::Shared::Changed() {

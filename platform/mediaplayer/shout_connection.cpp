@@ -34,9 +34,9 @@ ShoutConnection::ShoutConnection(const IcecastUrl& url, const std::string& passw
                   shout_set_password(s, password.c_str()) == SHOUTERR_SUCCESS &&
                   shout_set_mount(s, url.mount.c_str()) == SHOUTERR_SUCCESS &&
                   shout_set_protocol(s, SHOUT_PROTOCOL_HTTP) == SHOUTERR_SUCCESS &&
-      // Plain HTTP, as the listeners' address says; left to itself, libshout first asks every
-      // server for an upgrade to TLS.
-      shout_set_tls(s, SHOUT_TLS_DISABLED) == SHOUTERR_SUCCESS &&
+                  // Plain HTTP, as the listeners' address says; left to itself, libshout first asks
+                  // every server for an upgrade to TLS.
+                  shout_set_tls(s, SHOUT_TLS_DISABLED) == SHOUTERR_SUCCESS &&
                   shout_set_content_format(s, SHOUT_FORMAT_MP3, SHOUT_USAGE_AUDIO, nullptr) ==
                       SHOUTERR_SUCCESS &&
                   shout_set_nonblocking(s, 1) == SHOUTERR_SUCCESS &&

@@ -19,6 +19,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "tests/support/stop_process.h"
+
 namespace spindeck::testing {
 namespace {
 
@@ -163,20 +165,32 @@ bool IcecastServer::Start(int timeoutMs) {
     Fail("no temporary folder for its configuration");
     return false;
   }
-  if (!PickPort()) {
-    Fail("no free loopback port");
-    return false;
+  // A port found free may be taken by another process before the server binds it. Until the
+  // server has once started, a start that ends at once is tried again on another port; after
+  // that the port is kept, since a restart must come back where its listeners are.
+  for (int attempt = 1;; ++attempt) {
+    if (!PickPort()) {
+      Fail("no free loopback port");
+      return false;
+    }
+    if (!WriteConfig()) {
+      Fail("its configuration or log folder could not be written");
+      return false;
+    }
+    QFile::remove(folder_.filePath("log/error.log"));
+    process_.start("icecast2", {"-c", folder_.filePath("icecast.xml")});
+    const bool mayRetry = !everStarted_ && attempt < 3;
+    if (WaitForAnswer(timeoutMs, !mayRetry)) {
+      everStarted_ = true;
+      return true;
+    }
+    // Every failure but a silent end has been told, and the server stopped.
+    if (!mayRetry || running() || process_.error() == QProcess::FailedToStart) return false;
+    port_ = 0;
   }
-  if (!WriteConfig()) {
-    Fail("its configuration or log folder could not be written");
-    return false;
-  }
-  QFile::remove(folder_.filePath("log/error.log"));
-  process_.start("icecast2", {"-c", folder_.filePath("icecast.xml")});
-  return WaitForAnswer(timeoutMs);
 }
 
-bool IcecastServer::WaitForAnswer(int timeoutMs) {
+bool IcecastServer::WaitForAnswer(int timeoutMs, bool reportEnd) {
   const QDeadlineTimer deadline(timeoutMs);
   while (running() && !deadline.hasExpired()) {
     if (HttpGet(port_, "/status-json.xsl", 2000)) return true;
@@ -186,6 +200,7 @@ bool IcecastServer::WaitForAnswer(int timeoutMs) {
     QTimer::singleShot(50, &loop, &QEventLoop::quit);
     loop.exec();
   }
+  if (!running() && !reportEnd && process_.error() != QProcess::FailedToStart) return false;
   Fail(!running() ? (process_.error() == QProcess::FailedToStart
                          ? "icecast2 cannot be run (not installed?)"
                          : "it ended: " + process_.readAll().toStdString())
@@ -200,16 +215,7 @@ void IcecastServer::Fail(const std::string& reason) {
 }
 
 void IcecastServer::Stop() {
-  if (!running()) return;
-  QEventLoop loop;
-  QObject::connect(&process_, &QProcess::finished, &loop, &QEventLoop::quit);
-  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-  process_.terminate();
-  if (running()) loop.exec();
-  if (running()) {
-    process_.kill();
-    process_.waitForFinished(3000);
-  }
+  StopProcess(process_);
 }
 
 std::optional<std::string> IcecastServer::Title(const std::string& mount) {

@@ -63,13 +63,16 @@ class IcecastServer {
  private:
   bool PickPort();
   bool WriteConfig();
-  bool WaitForAnswer(int timeoutMs);
+  // True once the server answers. A server that ended is told on standard error only when
+  // `reportEnd`; every other failure always is.
+  bool WaitForAnswer(int timeoutMs, bool reportEnd);
   void Fail(const std::string& reason);
 
   IcecastOptions options_;
   QTemporaryDir folder_;
   QProcess process_;
   int port_ = 0;
+  bool everStarted_ = false;
 };
 
 }  // namespace spindeck::testing

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/support/run_tool.h"
+#include "tests/support/stop_process.h"
 
 namespace spindeck::testing {
 namespace {
@@ -172,16 +173,7 @@ void NgircdServer::Fail(const std::string& reason) {
 }
 
 void NgircdServer::Stop() {
-  if (!running()) return;
-  QEventLoop loop;
-  QObject::connect(&process_, &QProcess::finished, &loop, &QEventLoop::quit);
-  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-  process_.terminate();
-  if (running()) loop.exec();
-  if (running()) {
-    process_.kill();
-    process_.waitForFinished(3000);
-  }
+  StopProcess(process_);
   ReadLog();
 }
 
