@@ -7,7 +7,7 @@
 
 #include "bench/child_process.h"
 #include "bench/song_tree.h"
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 #include "src/music/library.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 #include "src/music/matching.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "src/core/chat_line.h"
+#include "src/state/chat_line.h"
 #include "src/core/dispatch.h"
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 
 namespace {
 

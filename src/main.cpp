@@ -5,7 +5,7 @@
 #include "platform/process/quit_signals.h"
 #include "src/aol/aol_chat_port.h"
 #include "src/core/lifecycle.h"
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 #include "src/music/music_events.h"
 #include "src/presence/away_mode.h"
 #include "src/ui/main_window.h"

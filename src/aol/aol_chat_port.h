@@ -1,7 +1,7 @@
 #pragma once
 // Connects the program to the chat client: the user's screen name and the chat line output
 // for the dispatcher and the composer, and the three chat scanners of the state.
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

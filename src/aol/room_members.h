@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/win32/win32.h"
-#include "src/core/state_list.h"
+#include "src/state/state_list.h"
 
 namespace spindeck {
 

@@ -1,6 +1,6 @@
 #include "src/core/dispatch.h"
 
-#include "src/core/screen_name.h"
+#include "src/state/screen_name.h"
 
 namespace spindeck {
 

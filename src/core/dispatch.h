@@ -1,7 +1,7 @@
 #pragma once
-#include "src/core/chat_line.h"
+#include "src/state/chat_line.h"
 #include "src/core/command_table.h"
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <array>
 
-#include "src/core/state_list.h"
+#include "src/state/state_list.h"
 
 namespace spindeck {
 

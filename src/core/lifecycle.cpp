@@ -7,7 +7,7 @@
 #include "src/core/dispatch.h"
 #include "src/core/help_list.h"
 #include "src/core/load_counter.h"
-#include "src/core/reply_fragments.h"
+#include "src/state/reply_fragments.h"
 #include "src/music/library.h"
 #include "src/music/stream_output.h"
 #include "src/output/elite_filter.h"

@@ -3,9 +3,9 @@
 // starts, and what it saves and says when it ends.
 #include <string>
 
-#include "src/core/chat_line.h"
-#include "src/core/reply_fragments.h"
-#include "src/core/runtime_state.h"
+#include "src/state/chat_line.h"
+#include "src/state/reply_fragments.h"
+#include "src/state/runtime_state.h"
 #include "src/ui/main_window.h"
 
 namespace spindeck {

@@ -2,8 +2,8 @@
 // The ID3v1 tag at the end of an MP3 file, and the "id3" command that shows it.
 #include <string>
 
-#include "src/core/reply_fragments.h"
-#include "src/core/runtime_state.h"
+#include "src/state/reply_fragments.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

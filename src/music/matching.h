@@ -2,7 +2,7 @@
 // Finding songs by a piece of their playlist entry.
 #include <string>
 
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

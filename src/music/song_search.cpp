@@ -1,9 +1,9 @@
 #include "src/music/song_search.h"
 
-#include "src/core/chat_line.h"
-#include "src/core/random_number.h"
-#include "src/core/reply_fragments.h"
-#include "src/core/screen_name.h"
+#include "src/state/chat_line.h"
+#include "src/state/random_number.h"
+#include "src/state/reply_fragments.h"
+#include "src/state/screen_name.h"
 #include "src/music/display_name.h"
 #include "src/music/matching.h"
 #include "src/music/number_text.h"

@@ -3,7 +3,7 @@
 // dialogue, the random pick among matches, and the dialogue itself.
 #include <string>
 
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

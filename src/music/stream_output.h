@@ -3,8 +3,8 @@
 // the settings, named after each song as it starts, and told to the room by "listen".
 #include <string>
 
-#include "src/core/reply_fragments.h"
-#include "src/core/runtime_state.h"
+#include "src/state/reply_fragments.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "src/core/random_number.h"
+#include "src/state/random_number.h"
 #include "src/music/display_name.h"
 #include "src/music/number_text.h"
 #include "src/music/song_search.h"

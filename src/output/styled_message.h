@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

@@ -3,8 +3,8 @@
 // user is away, messages left by the chatters, and "xidle" to come back.
 #include <string>
 
-#include "src/core/reply_fragments.h"
-#include "src/core/runtime_state.h"
+#include "src/state/reply_fragments.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

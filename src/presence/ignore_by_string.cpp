@@ -3,7 +3,7 @@
 #include <array>
 
 #include "src/aol/room_members.h"
-#include "src/core/random_number.h"
+#include "src/state/random_number.h"
 #include "src/output/elite_filter.h"
 #include "src/output/pause.h"
 #include "src/output/replace_text.h"

@@ -2,8 +2,8 @@
 // Ignoring a chatter, or no longer ignoring one, by a piece of the screen name.
 #include <string>
 
-#include "src/core/reply_fragments.h"
-#include "src/core/runtime_state.h"
+#include "src/state/reply_fragments.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

@@ -3,7 +3,7 @@
 // style files of the styles folder, and the list of available styles.
 #include <string>
 
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

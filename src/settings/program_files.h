@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "src/core/state_list.h"
+#include "src/state/state_list.h"
 
 namespace spindeck {
 

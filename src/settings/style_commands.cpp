@@ -1,7 +1,7 @@
 #include "src/settings/style_commands.h"
 
 #include "platform/text/zero_padded.h"
-#include "src/core/random_number.h"
+#include "src/state/random_number.h"
 #include "src/output/styled_message.h"
 #include "src/settings/chat_styles.h"
 #include "src/settings/program_files.h"

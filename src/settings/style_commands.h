@@ -2,8 +2,8 @@
 // The chat commands that change, save, list, pick and describe chat styles.
 #include <string>
 
-#include "src/core/reply_fragments.h"
-#include "src/core/runtime_state.h"
+#include "src/state/reply_fragments.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

@@ -11,7 +11,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 #include "src/ui/click_label.h"
 #include "src/ui/state_list_widget.h"
 #include "src/ui/title_strip.h"

@@ -1,6 +1,6 @@
 #include <set>
 
-#include "src/core/random_number.h"
+#include "src/state/random_number.h"
 #include "src/music/matching.h"
 #include "src/music/play_modes.h"
 #include "src/music/song_search.h"

@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "src/core/random_number.h"
+#include "src/state/random_number.h"
 #include "tests/aol/test_desktop.h"
 #include "tests/support/command_test.h"
 

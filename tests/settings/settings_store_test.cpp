@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 #include "src/settings/list_format.h"
 #include "src/settings/program_files.h"
 #include "tests/support/temp_folder_test.h"

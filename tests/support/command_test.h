@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "src/core/dispatch.h"
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 #include "tests/support/fake_chat.h"
 #include "tests/support/temp_folder_test.h"
 

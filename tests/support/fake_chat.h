@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "src/core/chat_port.h"
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck::testing {
 

@@ -15,4 +15,4 @@
 #include <string>
 #include <vector>
 
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"

@@ -5,7 +5,7 @@
 
 #include "platform/text/cp1252.h"
 #include "platform/text/html_text.h"
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 #include "src/output/styled_message.h"
 
 namespace aolsim::irc {

@@ -1,4 +1,4 @@
-#include "src/core/screen_name.h"
+#include "src/state/screen_name.h"
 
 namespace spindeck {
 

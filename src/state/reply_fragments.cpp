@@ -1,4 +1,4 @@
-#include "src/core/reply_fragments.h"
+#include "src/state/reply_fragments.h"
 
 namespace spindeck {
 

@@ -1,8 +1,8 @@
-#include "src/core/state_list.h"
+#include "src/state/state_list.h"
 
 #include <gtest/gtest.h>
 
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 namespace {

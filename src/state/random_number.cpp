@@ -1,4 +1,4 @@
-#include "src/core/random_number.h"
+#include "src/state/random_number.h"
 
 namespace spindeck {
 

@@ -1,4 +1,4 @@
-#include "src/core/chat_line.h"
+#include "src/state/chat_line.h"
 
 #include "platform/text/letter_case.h"
 

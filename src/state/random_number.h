@@ -1,5 +1,5 @@
 #pragma once
-#include "src/core/runtime_state.h"
+#include "src/state/runtime_state.h"
 
 namespace spindeck {
 

@@ -1,4 +1,4 @@
-#include "src/core/state_list.h"
+#include "src/state/state_list.h"
 
 namespace spindeck {
 

@@ -17,9 +17,9 @@
 #include "platform/scanchat/own_lines.h"
 #include "platform/timer/timer_control.h"
 #include "platform/volume/volume_control.h"
-#include "src/core/chat_line.h"
+#include "src/state/chat_line.h"
 #include "src/core/chat_port.h"
-#include "src/core/state_list.h"
+#include "src/state/state_list.h"
 
 namespace spindeck {
 
