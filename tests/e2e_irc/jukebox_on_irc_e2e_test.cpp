@@ -187,7 +187,7 @@ TEST_F(JukeboxOnIrc, TheClientComesBackAfterTheServerRestarts) {
   EXPECT_TRUE(LineHolding(back, kUser, "text: off"));
 }
 
-TEST(JukeboxOnIrcFlood, TwentyFiveRepliesArriveWholeInOrderWithoutADisconnection) {
+TEST(JukeboxOnIrcFlood, EightRepliesArriveWholeInOrderWithoutADisconnection) {
   testing::NgircdOptions throttled;
   throttled.floodThrottling = true;  // the server's own limits, as real networks have them
   NgircdServer server(throttled);
@@ -198,7 +198,9 @@ TEST(JukeboxOnIrcFlood, TwentyFiveRepliesArriveWholeInOrderWithoutADisconnection
   Jukebox deck(OnServer(server.port()));
   ASSERT_TRUE(deck.started());
   ASSERT_TRUE(deck.MakeSong("song 01.mp3", {"--seconds", "5"}));
-  for (int i = 2; i <= 24; ++i) {
+  // Eight lines (seven matches and the closing one) are more than the client's burst of five,
+  // so the last ones go out at the client's pace, under the server's own limits.
+  for (int i = 2; i <= 7; ++i) {
     const QString name = QString("song %1.mp3").arg(i, 2, 10, QChar('0'));
     ASSERT_TRUE(QFile::copy(deck.song("song 01.mp3"), deck.song(name)));
   }
@@ -206,13 +208,13 @@ TEST(JukeboxOnIrcFlood, TwentyFiveRepliesArriveWholeInOrderWithoutADisconnection
   ASSERT_NE(deck.Ask("p song").find("matches found"), std::string::npos);
   deck.Say("scroll");
   std::vector<std::string> expected;
-  for (int i = 0; i < 25; ++i) {
+  for (int i = 0; i < 8; ++i) {
     const std::string reply = deck.NextReply(10000);
     ASSERT_NE(reply, "<no reply>") << i;
     expected.push_back(Shown(reply));
   }
   EXPECT_NE(expected.back().find("type 'play'"), std::string::npos);
-  // Everything the user said before reaches the room first; then the 25 lines in order.
+  // Everything the user said before reaches the room first; then the 8 lines in order.
   for (const std::string& line : expected) {
     const std::optional<Message> m = tester.WaitFor(
         [&](const Message& m) {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <cmath>
 #include <cstring>
 
@@ -11,6 +12,13 @@ namespace spindeck::testing {
 
 bool MakeTestSong(const QString& path, const QStringList& options) {
   QProcess process;
+#ifdef SPINDECK_TEST_SONG_CACHE
+  // Each set of options is made once for the whole build tree and copied from then on.
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  if (!environment.contains("SPINDECK_TEST_SONG_CACHE"))
+    environment.insert("SPINDECK_TEST_SONG_CACHE", QStringLiteral(SPINDECK_TEST_SONG_CACHE));
+  process.setProcessEnvironment(environment);
+#endif
   process.start(QStringLiteral(SPINDECK_SOURCE_DIR "/scripts/make-test-song"), QStringList(options)
                                                                                    << path);
   return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&

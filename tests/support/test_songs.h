@@ -8,7 +8,8 @@
 
 namespace spindeck::testing {
 
-// Runs scripts/make-test-song with `options` into `path`; false when it failed.
+// Runs scripts/make-test-song with `options` into `path`; false when it failed. A song is made
+// once for each set of options (in the build tree's test-songs/) and copied afterwards.
 bool MakeTestSong(const QString& path, const QStringList& options = {});
 // A song of a pure tone at `hz` lasting `seconds` (44.1 kHz stereo, CBR 128 kbit/s), with an
 // ID3v1 title when `title` is given (plain ASCII).
