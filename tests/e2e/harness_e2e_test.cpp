@@ -1,18 +1,21 @@
-// The tests' own check of how a process they started ends: a program that crashes on its way
-// out fails the test that ran it.
+// The tests' own checks: a process that ends badly, a reply that comes before the one expected
+// and a step that hangs each fail the test.
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include "tests/support/jukebox.h"
 #include "tests/support/process_exit.h"
 #include "tests/support/stop_process.h"
+#include "tests/support/watchdog.h"
 
 namespace spindeck::e2e {
 namespace {
 
 using testing::ExitFault;
 
-TEST(ProcessEndE2E, CrashesOtherCodesAndSanitizerReportsAreFaults) {
+TEST(HarnessE2E, CrashesOtherCodesAndSanitizerReportsAreFaults) {
   EXPECT_EQ(ExitFault(QProcess::NormalExit, 0, "a warning\n"), "");
   EXPECT_EQ(ExitFault(QProcess::NormalExit, 2, "", 2), "");
   EXPECT_EQ(ExitFault(QProcess::CrashExit, 6, ""), "it was ended by signal 6 (Aborted)");
@@ -39,7 +42,7 @@ std::vector<std::string> FailuresOf(Statements statements) {
   return failures;
 }
 
-TEST(ProcessEndE2E, AProgramThatAbortsAtItsEndFailsTheTest) {
+TEST(HarnessE2E, AProgramThatAbortsAtItsEndFailsTheTest) {
   QProcessEnvironment abortAtExit;
   abortAtExit.insert("SPINDECK_TEST_ABORT_AT_EXIT", "1");
   for (const bool byItself : {true, false}) {
@@ -59,7 +62,7 @@ TEST(ProcessEndE2E, AProgramThatAbortsAtItsEndFailsTheTest) {
   }
 }
 
-TEST(ProcessEndE2E, AServerThatCrashesOrWillNotEndFailsTheTest) {
+TEST(HarnessE2E, AServerThatCrashesOrWillNotEndFailsTheTest) {
   const auto stopped = [](const QString& script) {
     QProcess server;
     // The script says "ready" once its signal handling is set up.
@@ -73,6 +76,26 @@ TEST(ProcessEndE2E, AServerThatCrashesOrWillNotEndFailsTheTest) {
   EXPECT_EQ(stopped("trap 'exit 3' TERM" + loop), 1u);
   EXPECT_EQ(stopped("echo ready; kill -SEGV $$"), 1u);
   EXPECT_EQ(stopped("trap '' TERM" + loop), 1u);  // killed 5 s later
+}
+
+TEST(HarnessE2E, AReplyBeforeTheSentinelsAnswerFailsTheCheck) {
+  Jukebox deck;
+  ASSERT_TRUE(deck.started());
+  deck.Say("dj?");
+  const auto failures = FailuresOf([&] { EXPECT_FALSE(deck.NothingBefore()); });
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("a reply came before the answer to eliteoff"), std::string::npos)
+      << failures[0];
+}
+
+TEST(HarnessE2E, AStepThatHangsEndsTheTestProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+      {
+        const testing::Watchdog bound(std::chrono::milliseconds(100), "the step");
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+      },
+      "the step did not return within 100 ms");
 }
 
 }  // namespace
