@@ -1,50 +1,12 @@
-// The transcript's rendering of chat HTML and its 500-line limit.
+// The transcript: chat lines as the client shows them, and its 500-line limit.
 #include "aolsim/transcript.h"
 
 #include <gtest/gtest.h>
 
 #include "aolsim/events.h"
-#include "platform/text/html_text.h"
 
 namespace aolsim {
 namespace {
-
-TEST(RenderHtml, RemovesTagsAndKeepsTheirText) {
-  EXPECT_EQ(platform::RenderHtml("<font color=\"#FF0000\"><b>shuffle</b> mode: on</font>"),
-            "shuffle mode: on");
-  EXPECT_EQ(platform::RenderHtml("<B>loud</B><I>quiet</I>"), "loudquiet");
-  EXPECT_EQ(platform::RenderHtml("a<br>b<BR/>c"), "a b c");
-  EXPECT_EQ(platform::RenderHtml("x<!-- note -->y"), "xy");
-}
-
-TEST(RenderHtml, KeepsALessThanThatOpensNoTag) {
-  EXPECT_EQ(platform::RenderHtml("i <3 you"), "i <3 you");
-  EXPECT_EQ(platform::RenderHtml("a < b"), "a < b");
-  EXPECT_EQ(platform::RenderHtml("<"), "<");
-  EXPECT_EQ(platform::RenderHtml("cut <b"), "cut");  // an unfinished tag hides the rest
-}
-
-TEST(RenderHtml, DecodesEntities) {
-  EXPECT_EQ(platform::RenderHtml("&lt;b&gt; &amp; &quot;q&quot; &apos;"), "<b> & \"q\" '");
-  EXPECT_EQ(platform::RenderHtml("&#225;&#xE9;&#8364;"), "\xE1\xE9\x80");
-  EXPECT_EQ(platform::RenderHtml("a&nbsp;b"),
-            "a\xA0"
-            "b");
-  EXPECT_EQ(platform::RenderHtml("&amp;lt;"), "&lt;");  // decoded once only
-}
-
-TEST(RenderHtml, LeavesUnknownOrBrokenEntitiesAlone) {
-  EXPECT_EQ(platform::RenderHtml("&bogus; & &#; &#xZZ; &amp"), "&bogus; & &#; &#xZZ; &amp");
-  EXPECT_EQ(platform::RenderHtml("&#99999999;"), "&#99999999;");
-  EXPECT_EQ(platform::RenderHtml("&#1114112;"), "?");  // beyond Unicode
-}
-
-TEST(RenderHtml, CollapsesAndTrimsBlanks) {
-  EXPECT_EQ(platform::RenderHtml("  a \t\r\n  b  "), "a b");
-  EXPECT_EQ(platform::RenderHtml("<b> </b>a<i> </i> <u>b</u> "), "a b");
-  EXPECT_EQ(platform::RenderHtml(" \t "), "");
-  EXPECT_EQ(platform::RenderHtml(""), "");
-}
 
 TEST(Transcript, JoinsLinesWithCrLfAndCountsAsAnEditControl) {
   Transcript t;

@@ -5,8 +5,8 @@
 #include <QDeadlineTimer>
 #include <csignal>
 
-#include "tests/support/processes.h"
 #include "tests/support/fake_chat.h"
+#include "tests/support/processes.h"
 
 namespace spindeck::e2e {
 namespace {
@@ -64,22 +64,23 @@ TEST_F(ChatClientE2E, TheUsersCommandIsAnsweredAndOthersAreIgnored) {
 }
 
 TEST_F(ChatClientE2E, KeepsRunningWithoutAClientAndFindsARestartedOne) {
+  // The program starts before any client is there.
   Spindeck program(desktop.path(), folder.path());
-  Spin(800);
-  EXPECT_TRUE(program.running());
   {
     // The greeting's second line may still reach this client; the answer comes after it.
     auto sim = StartClient();
     EXPECT_TRUE(SayUntilAnswered(*sim, "eliteoff", kEliteOff));
     sim->Kill();
   }
-  Spin(500);
-  EXPECT_TRUE(program.running());
+  // Answered by the program that lost its client.
   auto sim = StartClient();
   EXPECT_TRUE(SayUntilAnswered(*sim, "eliteon", testing::PlainLine("elite text: \xC3\xB8n")));
 }
 
-TEST_F(ChatClientE2E, AStoppedClientDoesNotHangTheProgram) {
+// Only time shows that the program's calls to a stopped client time out: this runs alone.
+class ChatClientTimed : public ChatClientE2E {};
+
+TEST_F(ChatClientTimed, AStoppedClientDoesNotHangTheProgram) {
   auto sim = StartClient();
   Spindeck program(desktop.path(), folder.path());
   WaitForGreeting(*sim);

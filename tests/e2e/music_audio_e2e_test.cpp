@@ -8,11 +8,12 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTest>
 #include <cmath>
 #include <csignal>
 
-#include "tests/support/jukebox.h"
 #include "tests/platform/volume/private_pulse_server.h"
+#include "tests/support/jukebox.h"
 #include "tests/support/test_songs.h"
 
 namespace spindeck::e2e {
@@ -28,24 +29,15 @@ std::size_t Frames(const std::string& wav) {
   return ReadWav(wav).frames();
 }
 
-// Waits until the file has stopped growing for a while (the song ended); gives its frames.
-std::size_t WaitUntilStill(const std::string& wav, int timeoutMs = 10000) {
-  QElapsedTimer clock;
-  clock.start();
-  std::size_t frames = Frames(wav);
-  QElapsedTimer still;
-  still.start();
-  while (clock.elapsed() < timeoutMs) {
-    Spin(50);
-    const std::size_t now = Frames(wav);
-    if (now != frames) {
-      frames = now;
-      still.restart();
-    } else if (still.elapsed() >= 700) {
-      break;
-    }
-  }
-  return frames;
+// Plays the song with the command and waits for its end, which a search that finds nothing
+// announces once the song has been played out ("shuffle zzz" searches at the end of the song,
+// then ends the play mode); gives the file's frames then.
+std::size_t PlayToTheEnd(Jukebox& deck, const std::string& wav,
+                         const std::vector<std::pair<std::string, std::string>>& commands) {
+  EXPECT_EQ(deck.Ask("shuffle zzz"), Line("shuffle mode: on"));
+  for (const auto& [command, reply] : commands) EXPECT_EQ(deck.Ask(command), reply);
+  EXPECT_EQ(deck.NextReply(30000), Line("no matches found for <u>zzz</u>"));
+  return Frames(wav);
 }
 
 // The samples of frames [begin, end) of the file, without a quarter second at either end
@@ -70,14 +62,14 @@ TEST(MusicAudioE2E, VolumeTempoAndSkipChangeTheSamplesPlayed) {
 
   // Full volume: the whole song.
   EXPECT_EQ(deck.Ask("mvol 100"), Line("ccom volume set to <b>100</b>%"));
-  EXPECT_EQ(deck.Ask("p 2"), Line("playing: <b>02</b>. steady"));
-  const std::size_t fullEnd = WaitUntilStill(wav);
+  const std::size_t fullEnd =
+      PlayToTheEnd(deck, wav, {{"p 2", Line("playing: <b>02</b>. steady")}});
   EXPECT_NEAR(static_cast<double>(fullEnd), 2 * kRate, 2 * kRate * 0.01);
 
   // Half on the chat's scale is 12.5 dB down.
   EXPECT_EQ(deck.Ask("mvol 50"), Line("ccom volume set to <b>50</b>%"));
-  EXPECT_EQ(deck.Ask("p 2"), Line("playing: <b>02</b>. steady"));
-  const std::size_t halfEnd = WaitUntilStill(wav);
+  const std::size_t halfEnd =
+      PlayToTheEnd(deck, wav, {{"p 2", Line("playing: <b>02</b>. steady")}});
   EXPECT_NEAR(static_cast<double>(halfEnd - fullEnd), 2 * kRate, 2 * kRate * 0.01);
   {
     const WavAudio audio = ReadWav(wav);
@@ -91,16 +83,17 @@ TEST(MusicAudioE2E, VolumeTempoAndSkipChangeTheSamplesPlayed) {
   // 25 steps of 0.04 up: twice the speed, so the 2-second song lasts about a second.
   EXPECT_EQ(deck.Ask("mvol 100"), Line("ccom volume set to <b>100</b>%"));
   EXPECT_EQ(deck.Ask("itempo 25"), Line("tempo increased by <b>25</b>"));
-  EXPECT_EQ(deck.Ask("p 2"), Line("playing: <b>02</b>. steady"));
-  const std::size_t fastEnd = WaitUntilStill(wav);
+  const std::size_t fastEnd =
+      PlayToTheEnd(deck, wav, {{"p 2", Line("playing: <b>02</b>. steady")}});
   EXPECT_NEAR(static_cast<double>(fastEnd - halfEnd), kRate, kRate * 0.02);
   EXPECT_EQ(deck.Ask("tempo"), Line("tempo set to normal level"));
 
   // Skipping 1.5 s of a 3-second song leaves 1.5 s, plus at most the pieces already on their
   // way out.
-  EXPECT_EQ(deck.Ask("p 1"), Line("playing: <b>01</b>. long"));
-  EXPECT_EQ(deck.Ask("ff 1.5"), Line("skipped forward <b>1.5</b> seconds"));
-  const std::size_t skipEnd = WaitUntilStill(wav);
+  const std::size_t skipEnd =
+      PlayToTheEnd(deck, wav,
+                   {{"p 1", Line("playing: <b>01</b>. long")},
+                    {"ff 1.5", Line("skipped forward <b>1.5</b> seconds")}});
   EXPECT_GE(skipEnd - fastEnd, static_cast<std::size_t>(1.5 * kRate) - 1152);
   EXPECT_LE(skipEnd - fastEnd, static_cast<std::size_t>(1.5 * kRate) + 4 * 1152);
 }
@@ -122,9 +115,15 @@ TEST(MusicAudioE2E, ComputerVolumeAndPlaybackReachAPulseServer) {
   const QString recording = out.filePath("sink.wav");
   QProcess recorder;
   ASSERT_TRUE(server.StartRecordingMonitor(recorder, recording));
-  Spin(300);
+  QElapsedTimer recordingClock;
+  recordingClock.start();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.RecordedMs(recording) > 0; }, 10000));
+  EXPECT_EQ(deck.Ask("shuffle zzz"), Line("shuffle mode: on"));
   EXPECT_EQ(deck.Ask("p 1"), Line("playing: <b>01</b>. tone"));
-  Spin(2000);
+  EXPECT_EQ(deck.NextReply(30000), Line("no matches found for <u>zzz</u>"));
+  // The sink's last moments reach the recording too.
+  const qint64 played = recordingClock.elapsed() + 200;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.RecordedMs(recording) >= played; }, 10000));
   ::kill(static_cast<pid_t>(recorder.processId()), SIGINT);
   ASSERT_TRUE(recorder.waitForFinished(5000));
 

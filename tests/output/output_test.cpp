@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 #include "src/core/dispatch.h"
@@ -83,12 +84,16 @@ TEST(Pause, ALineArrivingDuringAPauseIsAnsweredFirst) {
   RuntimeState state;
   auto& chat = testing::InstallFakeChat(state);
   CommandTable table = DefaultCommandTable();
-  table[29].handler = [](RuntimeState& s, const std::string&, const ReplyFragments&) {
+  const auto row = [&table](const std::string& word) -> CommandRow& {
+    return *std::find_if(table.begin(), table.end(),
+                         [&word](const CommandRow& r) { return r.word == word; });
+  };
+  row("dj?").handler = [](RuntimeState& s, const std::string&, const ReplyFragments&) {
     QTimer::singleShot(50, [&s] { DispatchChatLine(s, {"DjSam", "eliteoff"}); });
     Pause(0.5);
     Reply(s, "first line's reply");
   };
-  table[48].handler = EliteOff;
+  row("eliteoff").handler = EliteOff;
   QTimer::singleShot(0, [&] { DispatchChatLine(state, table, {"DjSam", "dj?"}); });
   QElapsedTimer clock;
   clock.start();

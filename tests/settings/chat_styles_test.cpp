@@ -5,12 +5,31 @@
 #include <iterator>
 #include <map>
 
-#include "src/output/styled_message.h"
 #include "src/settings/settings_store.h"
 #include "tests/support/command_test.h"
 
 namespace spindeck::testing {
 namespace {
+
+// The fields of a style that show in a reply line.
+struct Look {
+  std::string fascii, bascii, font, fcolor, afont, acolor;
+};
+
+// The look of a file written by putStyle with this tag.
+Look Tagged(const std::string& tag) {
+  return {"fascii" + tag, "bascii" + tag, "font" + tag,
+          "fcolor" + tag, "afont" + tag,  "acolor" + tag};
+}
+
+// A reply line in the look: the decorations in the decoration font and colour around the
+// text in the text font and colour, after the closing of tags a chatter left open.
+std::string Dressed(const Look& l, const std::string& text) {
+  return "</i></u></b><font color=" + l.acolor + "><font face=\"" + l.afont + "\">" + l.fascii +
+         "<font color=" + l.fcolor + "><font face=\"" + l.font + "\"> " + text +
+         " <font color=" + l.acolor + "><font face=\"" + l.afont + "\">" + l.bascii +
+         "<font color=#ffffff>";
+}
 
 class ChatStylesTest : public CommandTest {
  protected:
@@ -24,10 +43,9 @@ class ChatStylesTest : public CommandTest {
       text += std::string(key) + "=" + key + tag + "\r\n";
     put(path("styles/" + name + ".dll"), text);
   }
-  // Sends the line, then checks that its one reply is the text in the style as it is now.
-  void expectStyled(const std::string& line, const std::string& text) {
-    const auto sent = say(line);
-    EXPECT_EQ(sent, std::vector<std::string>{ComposeStyled(state, text)}) << line;
+  // Sends the line, then checks that its one reply is the text in the look.
+  void expectStyled(const std::string& line, const Look& look, const std::string& text) {
+    EXPECT_EQ(say(line), std::vector<std::string>{Dressed(look, text)}) << line;
   }
   std::string styleKey(const std::string& name, const std::string& key) const {
     return ReadIni(name, key, path("styles/" + name + ".dll"));
@@ -57,7 +75,7 @@ TEST_F(ChatStylesTest, StyleLoadsAValidStyleAndRefusesTheRest) {
   EXPECT_EQ(settingsStyle(), "");
   EXPECT_TRUE(say("style").empty());
 
-  expectStyled("style cool", "style changed to: <u>cool</u>");
+  expectStyled("style cool", Tagged("1"), "style changed to: <u>cool</u>");
   EXPECT_EQ(state.lblstyle, "cool");
   EXPECT_EQ(settingsStyle(), "cool");
   EXPECT_EQ((std::vector<std::string>{state.lblfont, state.lblfcolor, state.lblfascii,
@@ -69,7 +87,7 @@ TEST_F(ChatStylesTest, StyleLoadsAValidStyleAndRefusesTheRest) {
   // The name goes through the settings file: its reader drops the enclosing quotation marks,
   // so the style loaded is x while the reply keeps the argument.
   put(path("styles/\"x\".dll"), "[\"x\"]\r\nfascii=quoted\r\n");
-  expectStyled("style \"x\"", "style changed to: <u>\"x\"</u>");
+  expectStyled("style \"x\"", Tagged("2"), "style changed to: <u>\"x\"</u>");
   EXPECT_EQ(state.lblstyle, "x");
   EXPECT_EQ(state.lblfascii, "fascii2");
 }
@@ -84,18 +102,19 @@ TEST_F(ChatStylesTest, StyleFilesAreFoundWithoutRegardToCase) {
   // The exact name first, then the first name in the listing's order that matches.
   say("style neon");
   EXPECT_EQ(state.lblfascii, "fasciiLower");
-  expectStyled("style NEON", "style changed to: <u>NEON</u>");
+  const Look accented = {.fascii = "accented"};
+  expectStyled("style NEON", Tagged("Upper"), "style changed to: <u>NEON</u>");
   EXPECT_EQ(state.lblfascii, "fasciiUpper");
-  expectStyled("style N\xC9ON", "style changed to: <u>N\xC9ON</u>");
+  expectStyled("style N\xC9ON", accented, "style changed to: <u>N\xC9ON</u>");
   EXPECT_EQ(state.lblfascii, "accented");
-  expectStyled("style ?", "<u>?</u> isnt a valid style");
+  expectStyled("style ?", accented, "<u>?</u> isnt a valid style");
 
   // Saving and single-field changes write into the file that is there, never a second one.
   state.lblhandle = "DJ";
-  expectStyled("sstyle N\xC9on", "style saved as <u>N\xC9on</u>");
+  expectStyled("sstyle N\xC9on", accented, "style saved as <u>N\xC9on</u>");
   EXPECT_EQ(ReadIni("n\xE9on", "author", path("styles/n\xC3\xA9on.dll")), "DJ");
   putStyle("Default", "0");
-  expectStyled("fa >>", "new front ascii set");
+  expectStyled("fa >>", {.fascii = ">>"}, "new front ascii set");
   EXPECT_EQ(styleKey("Default", "fascii"), ">>");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path("styles")), {}), 5);
 }
@@ -105,7 +124,9 @@ TEST_F(ChatStylesTest, SingleFieldCommandsChangeOnlyTheirKeyOfDefault) {
   putStyle("default", "0");
   say("style cool");
 
-  expectStyled("fa >>", "new front ascii set");
+  Look look = Tagged("1");
+  look.fascii = ">>";
+  expectStyled("fa >>", look, "new front ascii set");
   EXPECT_EQ(state.lblstyle, "default");
   EXPECT_EQ(state.lblfascii, ">>");
   EXPECT_EQ(state.lblfont, "font1");
@@ -115,21 +136,27 @@ TEST_F(ChatStylesTest, SingleFieldCommandsChangeOnlyTheirKeyOfDefault) {
     EXPECT_EQ(styleKey("default", key), key + std::string("0"));
   EXPECT_EQ(settingsStyle(), "cool");  // written only at shutdown
 
-  const std::map<std::string, std::pair<std::string, std::string>> commands = {
-      {"ba", {"bascii", "new back ascii set"}}, {"ac", {"acolor", "new ascii color set"}},
-      {"fc", {"fcolor", "new font color set"}}, {"f", {"font", "new text font set"}},
-      {"af", {"afont", "new ascii font set"}},  {"ma", {"mascii", "new middle ascii set"}},
+  struct Change {
+    std::string command, key, reply;
+    std::string Look::*shown;  // nullptr: the middle decoration, not in a reply of one part
   };
-  for (const auto& [command, keyAndReply] : commands) {
-    expectStyled(command + " v" + command, keyAndReply.second);
-    EXPECT_EQ(styleKey("default", keyAndReply.first), "v" + command);
+  for (const Change& c : std::vector<Change>{{"ba", "bascii", "new back ascii set", &Look::bascii},
+                                             {"ac", "acolor", "new ascii color set", &Look::acolor},
+                                             {"fc", "fcolor", "new font color set", &Look::fcolor},
+                                             {"f", "font", "new text font set", &Look::font},
+                                             {"af", "afont", "new ascii font set", &Look::afont},
+                                             {"ma", "mascii", "new middle ascii set", nullptr}}) {
+    if (c.shown != nullptr) look.*c.shown = "v" + c.command;
+    expectStyled(c.command + " v" + c.command, look, c.reply);
+    EXPECT_EQ(styleKey("default", c.key), "v" + c.command);
   }
   EXPECT_EQ(state.lblmascii, "vma");
 
   // An empty front decoration leaves "default" invalid for "style".
-  expectStyled("fa", "new front ascii set");
+  look.fascii = "";
+  expectStyled("fa", look, "new front ascii set");
   EXPECT_EQ(state.lblfascii, "");
-  expectStyled("style default", "<u>default</u> isnt a valid style");
+  expectStyled("style default", look, "<u>default</u> isnt a valid style");
   EXPECT_EQ(state.lblstyle, "default");
 }
 
@@ -137,17 +164,17 @@ TEST_F(ChatStylesTest, SstyleWritesAllKeysWithTheDjAsAuthor) {
   putStyle("cool", "1");
   say("style cool");
   state.lblhandle = "DJ \xC9va";
-  expectStyled("sstyle mine", "style saved as <u>mine</u>");
+  expectStyled("sstyle mine", Tagged("1"), "style saved as <u>mine</u>");
   EXPECT_EQ(get(path("styles/mine.dll")),
             "[mine]\r\nFONT=font1\r\nFCOLOR=fcolor1\r\nAFONT=afont1\r\nACOLOR=acolor1\r\n"
             "MASCII=mascii1\r\nBASCII=bascii1\r\nFASCII=fascii1\r\nAUTHOR=DJ \xC9va\r\n");
   EXPECT_EQ(settingsStyle(), "mine");
   EXPECT_EQ(state.lstStyles.count(), 0);
-  expectStyled("sinfo", "style name: mine, author: author1");
+  expectStyled("sinfo", Tagged("1"), "style name: mine, author: author1");
 
   // A name reaching outside the styles folder writes nothing at all.
   for (const char* bad : {"../evil", "..", "a\\b"}) {
-    expectStyled(std::string("sstyle ") + bad, "error: invalid style name");
+    expectStyled(std::string("sstyle ") + bad, Tagged("1"), "error: invalid style name");
     EXPECT_EQ(state.lblstyle, "mine");
   }
   EXPECT_EQ(settingsStyle(), "mine");
@@ -163,11 +190,12 @@ TEST_F(ChatStylesTest, SstyleWritesAllKeysWithTheDjAsAuthor) {
 
 TEST_F(ChatStylesTest, WritesIntoAMissingStylesFolderStillReply) {
   std::filesystem::remove(path("styles"));
-  expectStyled("fa x", "new front ascii set");
-  expectStyled("sstyle mine", "style saved as <u>mine</u>");
+  const Look look = {.fascii = "x"};
+  expectStyled("fa x", look, "new front ascii set");
+  expectStyled("sstyle mine", look, "style saved as <u>mine</u>");
   EXPECT_FALSE(std::filesystem::exists(path("styles")));
-  expectStyled("rstyles", "styles refreshed! <b>00</b> styles!");
-  expectStyled("rstyle", "error: no styles found");
+  expectStyled("rstyles", look, "styles refreshed! <b>00</b> styles!");
+  expectStyled("rstyle", look, "error: no styles found");
   EXPECT_EQ(state.lblstyle, "mine");
 }
 
@@ -184,6 +212,11 @@ TEST_F(ChatStylesTest, RstylesListsDllFilesAndCountsWithTwoDigits) {
     put(path(std::string("styles/") + name), "");
   EXPECT_EQ(say("rstyles"), replies({"styles refreshed! <b>12</b> styles!"}));
   EXPECT_EQ(state.lstStyles.count(), 12);
+  // None of the three takes an argument.
+  for (const char* line : {"rstyle now", "sinfo now", "rstyles now"}) {
+    EXPECT_TRUE(say(line).empty()) << line;
+  }
+  EXPECT_EQ(state.lblstyle, "");
 }
 
 TEST_F(ChatStylesTest, RstylePicksEveryNameAlikeAndNeverLoopsOnNone) {
@@ -203,8 +236,9 @@ TEST_F(ChatStylesTest, RstylePicksEveryNameAlikeAndNeverLoopsOnNone) {
     ++picks[state.lblstyle];
     // A missing file loads without complaint, leaving the fields empty.
     EXPECT_EQ(state.lblfascii, state.lblstyle == "a" ? "fasciiA" : "");
-    ASSERT_EQ(sent, std::vector<std::string>{
-                        ComposeStyled(state, "random style set: <u>" + state.lblstyle + "</u>")});
+    ASSERT_EQ(sent,
+              std::vector<std::string>{Dressed(state.lblstyle == "a" ? Tagged("A") : Look{},
+                                               "random style set: <u>" + state.lblstyle + "</u>")});
   }
   EXPECT_EQ(picks.size(), 2u);
   EXPECT_GT(picks["a"], 240);

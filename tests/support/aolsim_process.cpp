@@ -1,11 +1,15 @@
 #include "tests/support/aolsim_process.h"
 
+#include <gtest/gtest.h>
+
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QProcessEnvironment>
 #include <QTimer>
 #include <csignal>
 #include <cstdlib>
+
+#include "tests/support/process_exit.h"
 
 #ifndef AOLSIM_EXE
 #define AOLSIM_EXE "aolsim"  // not built: the client never becomes ready
@@ -39,14 +43,44 @@ AolsimProcess::AolsimProcess(const QStringList& extraArgs, const QString& deskto
   }
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("SPINDECK_DESKTOP", socket);
+  AbortOnSanitizerReport(env);
   process_.setProcessEnvironment(env);
-  process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  QObject::connect(&process_, &QProcess::readyReadStandardError, &process_,
+                   [this] { errors_ += process_.readAllStandardError().toStdString(); });
   process_.start(AOLSIM_EXE, QStringList{"--script"} + extraArgs);
   started_ = process_.waitForStarted(kStartMs) && NextEvent(kStartMs) == "ready";
 }
 
 AolsimProcess::~AolsimProcess() {
-  Kill();
+  End();
+  if (!reported_) ShowWhenFailed("aolsim", errors());
+}
+
+const std::string& AolsimProcess::errors() {
+  errors_ += process_.readAllStandardError().toStdString();
+  return errors_;
+}
+
+void AolsimProcess::End() {
+  if (process_.state() != QProcess::NotRunning) {
+    ::kill(static_cast<pid_t>(process_.processId()), SIGCONT);  // a stopped client ends too
+    CloseInput();
+    // On a network the client sends what is still waiting first, for up to 10 s.
+    if (!WaitForEnd(process_, 15000)) {
+      Kill();
+      reported_ = true;
+      ADD_FAILURE() << "aolsim did not end within 15 s of the end of its input and was killed\n"
+                    << errors();
+      return;
+    }
+  }
+  CheckEnd();
+}
+
+void AolsimProcess::CheckEnd() {
+  if (checked_) return;
+  checked_ = true;
+  reported_ = !CheckExit("aolsim", process_, errors());
 }
 
 void AolsimProcess::Command(const std::vector<std::string>& fields) {
@@ -142,12 +176,14 @@ int AolsimProcess::CloseInputAndWait() {
 
 int AolsimProcess::WaitForExit(int timeoutMs) {
   if (process_.error() == QProcess::FailedToStart) return -1;
-  if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(timeoutMs)) return -1;
+  if (!WaitForEnd(process_, timeoutMs)) return -1;
+  CheckEnd();
   return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
 }
 
 void AolsimProcess::Kill() {
   if (process_.state() == QProcess::NotRunning) return;
+  checked_ = true;
   ::kill(static_cast<pid_t>(process_.processId()), SIGCONT);  // a stopped client dies too
   process_.kill();
   process_.waitForFinished(3000);

@@ -3,6 +3,10 @@
 // commands and reads back its events, one line each. Every wait blocks on the client's output
 // up to a deadline, and keeps this process's event loop turning meanwhile (so other processes
 // a test runs are served too).
+//
+// Unless the test kills it, the client must end cleanly: at the end of the test (or of the
+// object) its input is closed and it must exit with code 0 by itself. A crash, a sanitizer's
+// report, another exit code or a hang fails the test, with the client's standard error.
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -53,14 +57,19 @@ class AolsimProcess {
   int CloseInputAndWait();
   // Waits for the exit; the exit code, or -1 (also after a crash or when it does not end).
   int WaitForExit(int timeoutMs);
-  // Kills the client, stopped or not.
+  // Kills the client, stopped or not: an end the test wants, which is not checked.
   void Kill();
+  // What the client wrote to its standard error so far.
+  const std::string& errors();
 
  private:
   // Reads what the client printed into whole event lines.
   void ReadEvents();
   // Blocks until the client prints, ends, or the time runs out; false when nothing can come.
   bool AwaitOutput(int remainingMs);
+  // Closes the input of a client still running and checks how it ends (once).
+  void End();
+  void CheckEnd();
 
   std::unique_ptr<QTemporaryDir> privateDesktop_;
   QProcess process_;
@@ -70,6 +79,9 @@ class AolsimProcess {
   std::size_t taken_ = 0;
   int echoes_ = 0;
   bool started_ = false;
+  std::string errors_;
+  bool checked_ = false;   // its end was checked, or the test killed it
+  bool reported_ = false;  // its errors were shown with a failure of the end
 };
 
 }  // namespace spindeck::testing

@@ -215,7 +215,7 @@ void IcecastServer::Fail(const std::string& reason) {
 }
 
 void IcecastServer::Stop() {
-  StopProcess(process_);
+  StopProcess(process_, "icecast2", [this] { return process_.readAll().toStdString() + log(); });
 }
 
 std::optional<std::string> IcecastServer::Title(const std::string& mount) {

@@ -1,5 +1,8 @@
 #include "tests/support/jukebox.h"
 
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 
@@ -102,9 +105,12 @@ std::string Jukebox::Ask(const std::string& text, int timeoutMs) {
   return NextReply(timeoutMs);
 }
 
-std::string Jukebox::Pos() {
-  Spin(300);
-  return Ask("pos");
+std::string Jukebox::Pos(const std::function<bool(const std::string&)>& shows, int timeoutMs) {
+  const QDeadlineTimer deadline(timeoutMs);
+  while (true) {
+    const std::string reply = Ask("pos");
+    if (!shows || shows(reply) || reply == kNoReply || deadline.hasExpired()) return reply;
+  }
 }
 
 bool Jukebox::SeesLine(const std::string& sender, const std::string& text, int timeoutMs) {
@@ -115,8 +121,11 @@ bool Jukebox::SeesLine(const std::string& sender, const std::string& text, int t
       timeoutMs);
 }
 
-bool Jukebox::Silent(int ms) {
-  return NextReply(ms) == kNoReply;
+bool Jukebox::NothingBefore() {
+  const std::string reply = Ask("eliteoff");
+  if (reply.find("elite text: off") != std::string::npos) return true;
+  ADD_FAILURE() << "a reply came before the answer to eliteoff: " << reply;
+  return false;
 }
 
 }  // namespace spindeck::e2e

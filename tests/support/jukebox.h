@@ -64,14 +64,16 @@ class Jukebox {
   std::string NextReply(int timeoutMs = 5000);
   // The user says the line; gives the first reply.
   std::string Ask(const std::string& text, int timeoutMs = 5000);
-  // Asks "pos" once the position timer has had time to tick: the timer updates the times that
-  // "pos" reports, and a busy machine may hold a tick back behind the chat scanner's poll.
-  std::string Pos();
+  // Asks "pos" until its reply satisfies `shows` (once without it), and gives the last reply.
+  // The position timer updates the times that "pos" reports only when it ticks, which a busy
+  // machine may hold back behind the command, so a test asks again until the tick showed.
+  std::string Pos(const std::function<bool(const std::string&)>& shows = {}, int timeoutMs = 10000);
   // Takes the client's events until a line from the sender with this text (HTML, as sent)
   // comes; false when it does not come in time.
   bool SeesLine(const std::string& sender, const std::string& text, int timeoutMs = 10000);
-  // True when no reply comes within `ms`.
-  bool Silent(int ms);
+  // Says a harmless command (the elite filter off, as it is) and takes the next reply: true
+  // when that reply is its answer, so the program answered nothing said before it.
+  bool NothingBefore();
 
   AolSim& client() { return *client_; }
   Spindeck& program() { return *program_; }

@@ -173,7 +173,7 @@ void NgircdServer::Fail(const std::string& reason) {
 }
 
 void NgircdServer::Stop() {
-  StopProcess(process_);
+  StopProcess(process_, "ngircd " + options_.name, [this] { return log(); });
   ReadLog();
 }
 

@@ -25,6 +25,11 @@ class AolSim : public testing::AolsimProcess {
 // The program, run from a copy in a temporary program folder. It plays into the null output
 // unless `extra` names another SPINDECK_AUDIO; every variable of `extra` is added to (or
 // replaces one of) the test's own environment.
+//
+// The program must end as the test expects: by itself with exit code 0 after WaitForExit, or
+// after SIGTERM from Terminate (which the destructor sends when it still runs). A crash, a
+// sanitizer's report, another exit code or a hang at the end fails the test, with everything
+// the program wrote to its standard error.
 class Spindeck {
  public:
   explicit Spindeck(const QString& desktop, const QString& programFolder,
@@ -33,14 +38,24 @@ class Spindeck {
   Spindeck(const Spindeck&) = delete;
   Spindeck& operator=(const Spindeck&) = delete;
   bool running() const { return process_.state() == QProcess::Running; }
-  QString output() { return QString::fromUtf8(process_.readAllStandardError()); }
+  // What the program wrote to its standard error since the last call.
+  QString output();
   qint64 pid() const { return process_.processId(); }
   // Waits for the program to end by itself; false when it still runs after the time.
   bool WaitForExit(int timeoutMs);
+  // Ends the program with SIGTERM, and kills it if it has not ended 15 s later.
   void Terminate();
 
  private:
+  void ReadErrors();
+  // Checks the end once the program has ended (once).
+  void CheckEnd();
+
   QProcess process_;
+  QByteArray errors_;
+  qsizetype errorsTaken_ = 0;
+  bool checked_ = false;
+  bool reported_ = false;  // its errors were shown with a failure of the end
 };
 
 // A desktop socket path inside a fresh temporary folder.

@@ -1,22 +1,26 @@
 #include "tests/support/stop_process.h"
 
-#include <QEventLoop>
-#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "tests/support/process_exit.h"
 
 namespace spindeck::testing {
 
-void StopProcess(QProcess& process) {
-  const auto running = [&process] { return process.state() != QProcess::NotRunning; };
-  if (!running()) return;
-  QEventLoop loop;
-  QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-  process.terminate();
-  if (running()) loop.exec();
-  if (running()) {
-    process.kill();
-    process.waitForFinished(3000);
+void StopProcess(QProcess& process, const std::string& name,
+                 const std::function<std::string()>& output) {
+  if (process.state() == QProcess::NotRunning) {
+    // Ended before: by a crash or with an error, unless it never ran or was stopped here.
+    CheckExit(name, process, output());
+    return;
   }
+  process.terminate();
+  if (WaitForEnd(process, 5000)) {
+    CheckExit(name, process, output());
+    return;
+  }
+  process.kill();
+  process.waitForFinished(3000);
+  ADD_FAILURE() << name << " did not end within 5 s of SIGTERM and was killed\n" << output();
 }
 
 }  // namespace spindeck::testing

@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "tests/support/test_songs.h"
+#include "tests/support/watchdog.h"
 
 namespace {
 
@@ -104,7 +105,8 @@ bool WaitUntil(const std::function<bool()>& done) {
   return QTest::qWaitFor(done, 10000);
 }
 
-// Waits until the position has stopped moving (a pause has been heard), for at most 10 s.
+// Waits until the position has stopped moving (a pause has been heard), for at most 10 s: for
+// tests that run alone, since a starved playback thread stands still too.
 bool PositionSettles(const MediaPlayer& player) {
   QElapsedTimer clock;
   clock.start();
@@ -191,7 +193,10 @@ TEST_F(MediaPlayerTest, DamagedAndCutFilesPlayWhatTheyHold) {
   EXPECT_TRUE(WaitForEnd(spy, 10000));
 }
 
-TEST_F(MediaPlayerTest, PauseHoldsThePositionAndPlayResumesIt) {
+// Only time shows that a paused or stopped song stays where it is: these run alone.
+class MediaPlayerTimed : public MediaPlayerTest {};
+
+TEST_F(MediaPlayerTimed, PauseHoldsThePositionAndPlayResumesIt) {
   MediaPlayer player;
   player.Open(songs->cbr2);
   ASSERT_TRUE(WaitUntil([&] { return player.CurrentPosition() > 0.2; }));
@@ -386,11 +391,14 @@ TEST_F(MediaPlayerTest, VolumeIsKeptWithinItsRange) {
 
 TEST_F(MediaPlayerTest, DestructionWhilePlayingOrPausedEndsThePlayersThreads) {
   {
+    const spindeck::testing::Watchdog bound(std::chrono::seconds(30),
+                                            "destroying a playing player");
     MediaPlayer player;
     player.Open(songs->cbr2);
     ASSERT_TRUE(WaitUntil([&] { return player.OutputName() == "null"; }));
   }
   {
+    const spindeck::testing::Watchdog bound(std::chrono::seconds(30), "destroying a paused player");
     MediaPlayer player;
     player.Open(songs->cbr2);
     player.Pause();

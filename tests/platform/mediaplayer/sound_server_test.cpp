@@ -9,6 +9,7 @@
 #include "platform/mediaplayer/media_player.h"
 #include "tests/platform/volume/private_pulse_server.h"
 #include "tests/support/test_songs.h"
+#include "tests/support/watchdog.h"
 
 namespace {
 
@@ -80,6 +81,8 @@ TEST_F(SoundServerTest, ThePlayerCanBeDestroyedWhileTheServerIsStopped) {
   PrivatePulseServer server;
   SPINDECK_START_PULSE_OR_SKIP(server);
   {
+    const spindeck::testing::Watchdog bound(std::chrono::seconds(30),
+                                            "destroying a player stuck in a write");
     MediaPlayer player;
     ASSERT_TRUE(StartPlaying(player));
     server.Freeze();

@@ -21,6 +21,7 @@
 #include "tests/support/icecast_server.h"
 #include "tests/support/stream_listener.h"
 #include "tests/support/test_songs.h"
+#include "tests/support/watchdog.h"
 
 namespace {
 
@@ -236,7 +237,10 @@ TEST_F(StreamTest, StalledServerHoldsUpNeitherPlaybackNorTheEnd) {
   player->SetStreamTitle("still stalled");
   EXPECT_TRUE(QTest::qWaitFor([&] { return player->CurrentPosition() > position + 8.0; }, 30000));
   EXPECT_EQ(player->PlayState(), kPlaying);
-  player.reset();  // returns within its bound although the server takes nothing
+  {
+    const spindeck::testing::Watchdog bound(std::chrono::seconds(30), "destroying the player");
+    player.reset();  // returns within its bound although the server takes nothing
+  }
   kill(static_cast<pid_t>(server.pid()), SIGCONT);
 }
 
@@ -297,6 +301,7 @@ TEST_F(StreamTest, PlayerEndsAgainstAServerThatNeverAnswers) {
   player->StartStream(IcecastUrl{"source", "127.0.0.1", silent.serverPort(), kMount}, "hackme");
   player->Open(TonePath());
   ASSERT_TRUE(silent.waitForNewConnection(10000));
+  const spindeck::testing::Watchdog bound(std::chrono::seconds(30), "destroying the player");
   player.reset();  // returns within its bound rather than waiting for the server
 }
 

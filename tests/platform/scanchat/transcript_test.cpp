@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/scanchat/own_lines.h"
-#include "platform/text/html_text.h"
 
 namespace platform {
 namespace {
@@ -35,19 +34,6 @@ TEST(Transcript, NewLinesAcrossTheTrimOfAFullTranscript) {
   EXPECT_EQ(NewLines(before, now).size(), 1u);
   // A transcript that was cleared and refilled reports all of its lines.
   EXPECT_EQ(NewLines(Lines(0, 3), Lines(7, 9)), Lines(7, 9));
-}
-
-TEST(HtmlText, RendersAsABrowserShowsIt) {
-  EXPECT_EQ(RenderHtml("</i></u></b><font color=#00ff00><font face=\"Arial\">-=<font "
-                       "color=#ff0000><font face=\"Tahoma\"> hi <font color=#00ff00>"
-                       "<font face=\"Arial\">=-<font color=#ffffff>"),
-            "-= hi =-");
-  EXPECT_EQ(RenderHtml("  a&amp;b &lt;3&gt; &#225;&#xF8; &bogus; &  "),
-            "a&b <3> \xE1\xF8 &bogus; &");
-  EXPECT_EQ(RenderHtml("a <b unclosed"), "a");
-  // Blanks written as character references fold like literal ones.
-  EXPECT_EQ(RenderHtml("a &#32;b&#9;&#x0A; c &#32;"), "a b c");
-  EXPECT_EQ(RenderHtml(""), "");
 }
 
 TEST(OwnLines, EachReaderTakesASentLineOnce) {

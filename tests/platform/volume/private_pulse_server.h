@@ -123,6 +123,21 @@ class PrivatePulseServer {
     return recorder.waitForStarted(5000);
   }
 
+  // How much sound a recording still being written holds, in milliseconds (from its WAV
+  // header's rate and its size); -1 before the header is there. The recorder runs at the
+  // sink's pace, so once it holds as much as the time since it started, whatever the sink
+  // played until then is in it.
+  static qint64 RecordedMs(const QString& file) {
+    QFile wav(file);
+    if (!wav.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray header = wav.read(44);
+    if (header.size() < 44) return -1;
+    qint64 bytesPerSecond = 0;
+    for (int i = 31; i >= 28; --i) bytesPerSecond = bytesPerSecond * 256 + quint8(header[i]);
+    if (bytesPerSecond <= 0) return -1;
+    return (wav.size() - 44) * 1000 / bytesPerSecond;
+  }
+
   QString error() const { return error_; }
   QString folder() const { return dir_.path(); }
 
