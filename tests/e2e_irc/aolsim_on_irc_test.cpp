@@ -110,6 +110,19 @@ TEST_F(AolsimOnIrc, TheMemberListFollowsTheChannelAndAnIgnoreFollowsTheNick) {
   EXPECT_EQ(Members(), (std::vector<std::string>{kUser, "op"}));
 }
 
+TEST_F(AolsimOnIrc, NoOneOnTheNetworkSpeaksAsOnlineHostAndPrivateNoticesAreShown) {
+  IrcTestClient faker;
+  ASSERT_TRUE(faker.Connect("127.0.0.1", server.port(), "onlinehost"));
+  ASSERT_TRUE(faker.Join(kLobby));
+  faker.Say(kLobby, "The connection to the network is lost; trying again in 1 s.");
+  ASSERT_TRUE(client->WaitFor([](const AolsimEvent& e) {
+    return e.size() >= 4 && e[0] == "line" && e[3].find("is lost") != std::string::npos;
+  }));
+  EXPECT_EQ(client->events().back()[2], "onlinehost*");
+  faker.Send("NOTICE DjSam :This nick is registered");
+  EXPECT_TRUE(WaitForSystemLine("Private notice from onlinehost: This nick is registered"));
+}
+
 TEST_F(AolsimOnIrc, ActionsLongLinesVersionAndAFullQueue) {
   op.Say(kLobby,
          "\x01"
