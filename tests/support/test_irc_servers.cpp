@@ -170,7 +170,11 @@ class InspircdAnope : public TestIrcServer {
 
   bool StartAnope() {
     const QString dir = anopeDir_.path();
-    if (!anopeDir_.isValid() || !WriteAnopeConfig(dir)) return false;
+    if (!anopeDir_.isValid() || !WriteAnopeConfig(dir)) {
+      // Debian keeps it readable for root and the group "irc" only.
+      std::fprintf(stderr, "Anope's configuration could not be copied from /etc/anope\n");
+      return false;
+    }
     anope_.start("anope", {"--nofork", "--confdir=" + dir + "/conf", "--dbdir=" + dir + "/db",
                            "--logdir=" + dir + "/logs", "--modulesdir=/usr/lib/anope"});
     // Anope says when it has synchronised with the server; the link is up once NickServ is
