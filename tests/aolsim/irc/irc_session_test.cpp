@@ -85,7 +85,8 @@ TEST(IrcSessionNick, AServerThatCutsTheAlternativeToItsLengthGetsAShorterOne) {
   IrcSession session = Connected(Nick("DeckUser9"));
   session.Received(":s 433 * DeckUser9 :Nickname is already in use", 1);
   session.Received(":s 433 * DeckUser9 :Nickname is already in use", 2);  // "DeckUser9_" cut
-  EXPECT_EQ(Did(session), (std::vector<std::string>{"send NICK DeckUser9_", "send NICK DeckUser_"}));
+  EXPECT_EQ(Did(session),
+            (std::vector<std::string>{"send NICK DeckUser9_", "send NICK DeckUser_"}));
 }
 
 TEST(IrcSessionNick, AlternativesKeepToTheNickLengthTheServerGave) {
