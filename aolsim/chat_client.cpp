@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 
 #include "aolsim/menu_bar.h"
 #include "platform/text/letter_case.h"
@@ -301,13 +302,20 @@ void ChatClient::SetMembers(const std::string& room, const std::vector<std::stri
   std::lock_guard guard(tree_.lock());
   Room* open = RoomNamed(room);
   if (open == nullptr) return;
-  // Members who stay keep their records; the others leave, the new ones are added.
-  std::erase_if(open->members, [&](const Member& m) {
-    return m.name != user_ && std::find(names.begin(), names.end(), m.name) == names.end();
-  });
+  // Members who stay keep their records; the others leave, the new ones are added. Sets keep
+  // this O(n log n): a server's list of thousands of names comes at once.
+  const std::set<std::string> wanted(names.begin(), names.end());
+  std::erase_if(open->members,
+                [&](const Member& m) { return m.name != user_ && !wanted.contains(m.name); });
   open->selected = -1;
-  for (const std::string& name : names) AddMember(*open, name);
-  if (!user_.empty()) AddMember(*open, user_);
+  std::set<std::string> listed;
+  for (const Member& m : open->members) listed.insert(m.name);
+  for (const std::string& name : names) {
+    if (listed.insert(name).second) open->members.push_back({name, records_.Add(name)});
+  }
+  if (!user_.empty() && listed.insert(user_).second) {
+    open->members.push_back({user_, records_.Add(user_)});
+  }
   Changed();
 }
 

@@ -58,6 +58,8 @@ std::optional<aolsim::irc::ServerAddress> ServerOf(const aolsim::Options& option
   server.port = options.ircPort != 0 ? options.ircPort : options.tls ? 6697 : 6667;
   server.caFile = options.tlsCa;
   server.sasl = options.sasl;
+  server.saslOptional = options.saslOptional;
+  server.saslAccount = options.saslAccount;
   const std::optional<std::string> password = ReadPassword(options);
   if (!password) return std::nullopt;
   server.password = *password;

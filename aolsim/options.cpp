@@ -10,7 +10,8 @@ namespace aolsim {
 
 const char kUsage[] =
     "usage: aolsim [--script] [--window] [--irc HOST[:PORT] [--tls] [--tls-ca FILE] [--sasl]\n"
-    "              [--password-file FILE]] [--room NAME]... [--chatters NAME,NAME...]\n"
+    "              [--sasl-account NAME] [--sasl-optional] [--password-file FILE]] [--room "
+    "NAME]... [--chatters NAME,NAME...]\n"
     "              [--chatter-pause MIN-MAX] [--companion-log FILE] [--companion PROGRAM ARGS...]\n"
     "Serves the chat client's windows on $SPINDECK_DESKTOP. With --script it reads\n"
     "tab-separated commands from standard input and writes events (see README.md);\n"
@@ -20,7 +21,10 @@ const char kUsage[] =
     "                   ($AOLSIM_NAME, at most 16 characters) is the nick\n"
     "  --tls            connect with TLS (port 6697 unless given), checking the certificate\n"
     "  --tls-ca         trust this CA certificate (PEM) too\n"
-    "  --sasl           log in with SASL PLAIN as the nick\n"
+    "  --sasl           log in with SASL PLAIN; without the login the client does not go on,\n"
+    "                   it tries again later\n"
+    "  --sasl-account   the account to log in to (default: the nick)\n"
+    "  --sasl-optional  go on without the login when it fails\n"
     "  --password-file  the server or SASL password is this file's first line (else it is\n"
     "                   $AOLSIM_PASSWORD); never on the command line\n"
     "  --room           open this room at the start (again for more; default Lobby)\n"
@@ -114,6 +118,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       options.tlsCa = argv[++i];
     } else if (std::strcmp(arg, "--sasl") == 0) {
       options.sasl = true;
+    } else if (std::strcmp(arg, "--sasl-account") == 0 && hasValue) {
+      options.saslAccount = argv[++i];
+    } else if (std::strcmp(arg, "--sasl-optional") == 0) {
+      options.saslOptional = true;
     } else if (std::strcmp(arg, "--password-file") == 0 && hasValue) {
       options.passwordFile = argv[++i];
     } else if (std::strcmp(arg, "--room") == 0 && hasValue) {
@@ -131,6 +139,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   if (options.ircHost.empty() &&
       (options.tls || options.sasl || !options.tlsCa.empty() || !options.passwordFile.empty())) {
     std::fprintf(stderr, "aolsim: --tls, --tls-ca, --sasl and --password-file need --irc\n");
+    return std::nullopt;
+  }
+  if (!options.sasl && (options.saslOptional || !options.saslAccount.empty())) {
+    std::fprintf(stderr, "aolsim: --sasl-account and --sasl-optional need --sasl\n");
     return std::nullopt;
   }
   return options;

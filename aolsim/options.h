@@ -1,7 +1,8 @@
 #pragma once
 // The client's command line:
 //   aolsim [--script] [--window] [--irc HOST[:PORT] [--tls] [--tls-ca FILE] [--sasl]
-//          [--password-file FILE]] [--room NAME]... [--chatters NAME,NAME...]
+//          [--sasl-account NAME] [--sasl-optional] [--password-file FILE]] [--room NAME]...
+//          [--chatters NAME,NAME...]
 //          [--chatter-pause MIN-MAX] [--companion-log FILE] [--companion PROGRAM ARGS...]
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@ struct Options {
   bool tls = false;
   std::string tlsCa;
   bool sasl = false;
+  bool saslOptional = false;
+  std::string saslAccount;  // UTF-8; empty for the nick
   std::string passwordFile;
 };
 

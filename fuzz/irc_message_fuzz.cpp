@@ -1,5 +1,7 @@
-// Feeds arbitrary bytes to the IRC message parser, and writes lines from them that must
-// read back with their parameters.
+// Feeds arbitrary bytes to the IRC message parser, whose parts must be what IRC allows (a
+// prefix and middle parameters without blanks, no middle parameter empty or starting with
+// ':', at most 15 parameters), and writes lines from them that must read back with their
+// parameters.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,8 +34,15 @@ bool Keepable(const std::string& param, bool last) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   if (const auto message = aolsim::irc::ParseMessage(text)) {
-    if (message->command.empty() || message->command.find(' ') != std::string::npos) {
+    if (message->command.empty() || message->command.find(' ') != std::string::npos ||
+        message->prefix.find(' ') != std::string::npos || message->params.size() > 15) {
       __builtin_trap();
+    }
+    for (std::size_t i = 0; i + 1 < message->params.size(); ++i) {
+      const std::string& middle = message->params[i];
+      if (middle.empty() || middle.front() == ':' || middle.find(' ') != std::string::npos) {
+        __builtin_trap();
+      }
     }
   }
   // The first field names a command (in letters, as the client's own are); the others are
@@ -43,6 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (unsigned char c : params.front()) command += static_cast<char>('A' + c % 26);
   if (command.empty()) command = "X";
   params.erase(params.begin());
+  // A line holds at most 15 parameters; the 15th takes the rest of the line.
+  if (params.size() > 15) params.resize(15);
   const std::string line = aolsim::irc::FormatLine(command, params);
   if (line.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) __builtin_trap();
   const auto back = aolsim::irc::ParseMessage(line);

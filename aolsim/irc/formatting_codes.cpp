@@ -11,10 +11,6 @@ constexpr std::array<unsigned, kPaletteSize> kPalette = {
     0xFFFFFF, 0x000000, 0x00007F, 0x009300, 0xFF0000, 0x7F0000, 0x9C009C, 0xFC7F00,
     0xFFFF00, 0x00FC00, 0x009393, 0x00FFFF, 0x0000FC, 0xFF00FF, 0x7F7F7F, 0xD2D2D2};
 
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
 int HexValue(char c) {
   if (IsDigit(c)) return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -75,10 +71,6 @@ FormattingCode HexColourCode(std::string_view text, std::size_t at) {
 }
 
 }  // namespace
-
-unsigned PaletteColour(int index) {
-  return kPalette[static_cast<std::size_t>(index) % kPalette.size()];
-}
 
 int NearestPaletteColour(unsigned rgb) {
   auto channel = [](unsigned colour, int shift) {

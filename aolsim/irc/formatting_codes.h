@@ -18,8 +18,9 @@ inline constexpr char kUnderline = '\x1F';
 
 inline constexpr int kPaletteSize = 16;
 
-// The colour of palette entry 0..15 as 0xRRGGBB.
-unsigned PaletteColour(int index);
+inline bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // The palette entry closest to a colour 0xRRGGBB.
 int NearestPaletteColour(unsigned rgb);

@@ -116,10 +116,6 @@ std::vector<Cell> RenderedCells(const std::string& html) {
   return cells;
 }
 
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
 // A byte of the text as UTF-8; a control character, which IRC would read as a code or
 // which ends a line, shows as "?".
 const std::string& Shown(char byte) {

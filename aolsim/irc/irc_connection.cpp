@@ -1,10 +1,10 @@
 #include "aolsim/irc/irc_connection.h"
 
 #include <QByteArray>
-#include <QSslCertificate>
-#include <QSslConfiguration>
 #include <algorithm>
 #include <utility>
+
+#include "aolsim/irc/tls_trust.h"
 
 namespace aolsim::irc {
 namespace {
@@ -13,46 +13,44 @@ constexpr int kSilenceMs = 120000;  // a connection this quiet is probed with a 
 constexpr int kProbeMs = 30000;     // and dropped when the probe gets no answer
 constexpr int kConnectMs = 30000;   // to connect and finish the TLS handshake
 constexpr int kLongestRetryMs = 60000;
-constexpr int kReclaimMs = 60000;  // how often a nick in use is asked for again
-constexpr int kNickTries = 5;
 
 // What another client sees before our text: ":nick!user@host ", at the longest the server
 // allows for the user (10) and host (63) parts.
 constexpr std::size_t kLongestPrefix = 1 + kMaxNickLength + 1 + 10 + 1 + 63 + 1;
 
-bool IsNumeric(const Message& m, const char* code) {
-  return m.command == code;
-}
-
-std::string Param(const Message& m, std::size_t index) {
-  return index < m.params.size() ? m.params[index] : std::string();
+SessionSettings SettingsOf(const ServerAddress& server) {
+  SessionSettings settings;
+  settings.sasl = server.sasl;
+  settings.saslOptional = server.saslOptional;
+  settings.saslAccount = server.saslAccount;
+  settings.password = server.password;
+  return settings;
 }
 
 }  // namespace
 
 IrcConnection::IrcConnection(ServerAddress server, Handlers handlers, QObject* parent)
-    : QObject(parent), server_(std::move(server)), handlers_(std::move(handlers)) {
+    : QObject(parent),
+      server_(std::move(server)),
+      handlers_(std::move(handlers)),
+      session_(SettingsOf(server_)) {
   clock_.start();
-  sendTimer_.setSingleShot(true);
+  tickTimer_.setSingleShot(true);
   silenceTimer_.setSingleShot(true);
   retryTimer_.setSingleShot(true);
-  connect(&sendTimer_, &QTimer::timeout, this, [this] { FlushQueue(); });
+  connect(&tickTimer_, &QTimer::timeout, this, [this] {
+    session_.Tick(clock_.elapsed());
+    Act();
+  });
   connect(&silenceTimer_, &QTimer::timeout, this, [this] { OnSilence(); });
   connect(&retryTimer_, &QTimer::timeout, this, [this] { Connect(); });
-  connect(&reclaimTimer_, &QTimer::timeout, this, [this] {
-    if (registered_ && nick_ != wanted_) {
-      SendNow("NICK", {wanted_});
-    } else {
-      reclaimTimer_.stop();
-    }
-  });
 }
 
 IrcConnection::~IrcConnection() {
   if (!socket_) return;
   socket_->disconnect(this);
   // A connection that ends with the client says goodbye, as far as it goes without waiting.
-  if (registered_) {
+  if (session_.registered()) {
     Write("QUIT :signed off");
     socket_->flush();
   }
@@ -60,28 +58,25 @@ IrcConnection::~IrcConnection() {
 }
 
 void IrcConnection::Start(const std::string& nick) {
-  wanted_ = nick;
   stopping_ = false;
-  if (registered_) {
-    if (nick_ != wanted_) SendNow("NICK", {wanted_});
-  } else if (!socket_ && !retryTimer_.isActive()) {
-    Connect();
-  }
+  session_.WantNick(nick);
+  if (!socket_ && !retryTimer_.isActive()) Connect();
+  Act();
 }
 
 void IrcConnection::Stop(const std::string& reason) {
   stopping_ = true;
   retryTimer_.stop();
-  reclaimTimer_.stop();
+  tickTimer_.stop();
   if (!socket_) return;
-  if (registered_) Write(FormatLine("QUIT", {reason.empty() ? "signed off" : reason}));
-  registered_ = false;
+  if (session_.registered()) Write(FormatLine("QUIT", {reason.empty() ? "signed off" : reason}));
+  session_.Disconnected();
   socket_->flush();
   socket_->disconnectFromHost();  // sends what is written first, then closes
 }
 
 void IrcConnection::WhenDrained(std::function<void()> done) {
-  if (!registered_ || queue_.size() == 0) {
+  if (!session_.registered() || session_.queued() == 0) {
     drained_ = nullptr;
     done();
     return;
@@ -99,7 +94,11 @@ void IrcConnection::Connect() {
   connect(socket, &QSslSocket::readyRead, this, [this] { OnReadable(); });
   connect(socket, &QSslSocket::disconnected, this, [this] { OnDisconnected(); });
   connect(socket, &QSslSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError) {
-    if (lostReason_.empty()) lostReason_ = socket->errorString().toStdString();
+    if (lostReason_.empty()) {
+      // The server's ERROR line says more than "the remote host closed the connection".
+      lostReason_ = session_.serverError().empty() ? socket->errorString().toStdString()
+                                                   : session_.serverError();
+    }
     if (socket->state() != QAbstractSocket::ConnectedState) OnDisconnected();
   });
   silenceTimer_.start(kConnectMs);
@@ -110,15 +109,9 @@ void IrcConnection::Connect() {
     socket->connectToHost(host, port);
     return;
   }
-  QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-  tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
-  if (!server_.caFile.empty()) {
-    const QList<QSslCertificate> extra =
-        QSslCertificate::fromPath(QString::fromStdString(server_.caFile), QSsl::Pem);
-    if (extra.isEmpty()) Problem("no CA certificate could be read from " + server_.caFile);
-    tls.addCaCertificates(extra);
-  }
-  socket->setSslConfiguration(tls);
+  std::string problem;
+  socket->setSslConfiguration(TlsSettings(server_.caFile, problem));
+  if (!problem.empty()) Problem(problem);
   connect(socket, &QSslSocket::encrypted, this, [this] { OnConnected(); });
   connect(socket, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
     // The errors are not ignored, so the handshake fails and the connection is dropped.
@@ -137,17 +130,9 @@ void IrcConnection::Write(const std::string& line) {
 }
 
 void IrcConnection::OnConnected() {
-  registered_ = false;
-  nickTries_ = 0;
-  nick_ = wanted_;
   silenceTimer_.start(kSilenceMs);
-  if (server_.sasl) {
-    Write("CAP LS 302");
-  } else if (!server_.password.empty()) {
-    Write(FormatLine("PASS", {server_.password}));
-  }
-  Write(FormatLine("NICK", {nick_}));
-  Write(FormatLine("USER", {"aolsim", "0", "*", "aolsim user"}));
+  session_.Connected(clock_.elapsed());
+  Act();
 }
 
 void IrcConnection::OnReadable() {
@@ -156,125 +141,74 @@ void IrcConnection::OnReadable() {
   input_.Append(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
   probing_ = false;
   silenceTimer_.start(kSilenceMs);
-  // A handler may drop the connection; then the rest of what came is of no use.
+  // What the session asks for may drop the connection; then the rest of what came is of no use.
   QSslSocket* const socket = socket_.get();
   while (socket_.get() == socket) {
     const std::optional<std::string> line = input_.Next();
     if (!line) break;
-    OnLine(*line);
+    session_.Received(*line, clock_.elapsed());
+    Act();
   }
 }
 
-void IrcConnection::OnLine(const std::string& line) {
-  const std::optional<Message> parsed = ParseMessage(line);
-  if (!parsed) return;
-  const Message& m = *parsed;
-  if (m.command == "PING") {
-    Write(FormatLine("PONG", {Param(m, 0)}));
+void IrcConnection::Act() {
+  for (IrcSession::Event& event : session_.TakeEvents()) {
+    switch (event.kind) {
+      case IrcSession::Event::Kind::kSend:
+        Write(event.text);
+        break;
+      case IrcSession::Event::Kind::kRegistered:
+        retryMs_ = 1000;
+        lastProblem_.clear();
+        if (handlers_.registered) handlers_.registered(event.text);
+        break;
+      case IrcSession::Event::Kind::kMessage:
+        if (handlers_.message) handlers_.message(event.message);
+        break;
+      case IrcSession::Event::Kind::kProblem:
+        Problem(event.text);
+        break;
+      case IrcSession::Event::Kind::kDrop:
+        Drop(event.text);
+        break;
+      case IrcSession::Event::Kind::kStop:
+        Stop();
+        break;
+    }
+    // A handler may have stopped or dropped the connection; later events then come again
+    // from the session when it is up, or are of no use.
+    if (!socket_ && event.kind != IrcSession::Event::Kind::kSend) {
+      session_.TakeEvents();
+      break;
+    }
+  }
+  if (socket_ && socket_->bytesToWrite() > kMostUnsent) {
+    Drop("the server does not take what is sent to it");
     return;
   }
-  if (m.command == "ERROR") {
-    lostReason_ = Param(m, 0);
-    return;
-  }
-  if (!registered_) {
-    OnRegistrationMessage(m);
-    return;
-  }
-  if (m.command == "NICK" && NickOf(m.prefix) == nick_) {
-    nick_ = Param(m, 0);
-    if (nick_ == wanted_) reclaimTimer_.stop();
-  }
-  if (handlers_.message) handlers_.message(m);
+  if (session_.queued() == 0 && drained_) std::exchange(drained_, nullptr)();
+  ArmTick();
 }
 
-std::string IrcConnection::NextNickToTry() {
-  const std::size_t tails = static_cast<std::size_t>(nickTries_);
-  return wanted_.substr(0, std::min(wanted_.size(), kMaxNickLength - tails)) +
-         std::string(tails, '_');
-}
-
-void IrcConnection::OnRegistrationMessage(const Message& m) {
-  if (m.command == "CAP" || m.command == "AUTHENTICATE" || m.command == "900" ||
-      m.command == "903" || m.command == "902" || m.command == "904" || m.command == "905" ||
-      m.command == "906" || m.command == "908") {
-    OnSasl(m);
-  } else if (IsNumeric(m, "433") || IsNumeric(m, "436")) {
-    if (++nickTries_ > kNickTries) {
-      Problem("the nick " + wanted_ + " and " + std::to_string(kNickTries) +
-              " others like it are taken");
-      Drop("no free nick");
-      return;
-    }
-    nick_ = NextNickToTry();
-    Write(FormatLine("NICK", {nick_}));
-  } else if (IsNumeric(m, "432")) {
-    Problem("the server refuses the nick " + nick_ + ": " + Param(m, 2));
-    Stop();
-  } else if (IsNumeric(m, "464") || IsNumeric(m, "465")) {
-    Problem("the server refuses the connection: " + Param(m, 1));
-  } else if (IsNumeric(m, "001")) {
-    registered_ = true;
-    nick_ = Param(m, 0).empty() ? nick_ : Param(m, 0);
-    retryMs_ = 1000;
-    lastProblem_.clear();
-    if (nick_ != wanted_) reclaimTimer_.start(kReclaimMs);
-    if (handlers_.registered) handlers_.registered(nick_);
-    FlushQueue();
-  }
-}
-
-void IrcConnection::OnSasl(const Message& m) {
-  const std::string sub = Param(m, 1);
-  if (m.command == "CAP" && sub == "LS") {
-    // "CAP * LS * :more" comes before the last part, which has no "*".
-    const std::string caps = m.params.empty() ? std::string() : m.params.back();
-    const bool offered = (" " + caps + " ").find(" sasl") != std::string::npos;
-    if (offered) {
-      Write("CAP REQ :sasl");
-    } else if (Param(m, 2) != "*") {
-      Problem("the server offers no SASL login; going on without it");
-      Write("CAP END");
-    }
-  } else if (m.command == "CAP" && sub == "ACK") {
-    Write("AUTHENTICATE PLAIN");
-  } else if (m.command == "CAP" && sub == "NAK") {
-    Problem("the server refused SASL; going on without it");
-    Write("CAP END");
-  } else if (m.command == "AUTHENTICATE" && Param(m, 0) == "+") {
-    const std::string credentials = wanted_ + '\0' + wanted_ + '\0' + server_.password;
-    const QByteArray encoded =
-        QByteArray(credentials.data(), static_cast<qsizetype>(credentials.size())).toBase64();
-    // Pieces of 400 bytes; one of exactly 400 is followed by "+".
-    for (qsizetype at = 0; at <= encoded.size(); at += 400) {
-      const QByteArray piece = encoded.mid(at, 400);
-      Write("AUTHENTICATE " + (piece.isEmpty() ? std::string("+") : piece.toStdString()));
-      if (piece.size() < 400) break;
-    }
-  } else if (m.command == "903") {
-    Write("CAP END");
-  } else if (m.command != "900") {
-    Problem("the SASL login failed: " + (m.params.empty() ? m.command : m.params.back()));
-    Write("CAP END");
+void IrcConnection::ArmTick() {
+  const std::int64_t now = clock_.elapsed();
+  const std::int64_t next = socket_ ? session_.NextTickMs(now) : -1;
+  if (next < 0) {
+    tickTimer_.stop();
+  } else {
+    tickTimer_.start(static_cast<int>(std::clamp<std::int64_t>(next - now, 0, 3600000)));
   }
 }
 
 void IrcConnection::SendNow(const std::string& command, const std::vector<std::string>& params) {
-  if (registered_) Write(FormatLine(command, params));
+  session_.SendNow(FormatLine(command, params));
+  Act();
 }
 
 bool IrcConnection::Queue(const std::string& command, const std::vector<std::string>& params) {
-  if (!queue_.Push(FormatLine(command, params))) return false;
-  FlushQueue();
+  if (!session_.Queue(FormatLine(command, params), clock_.elapsed())) return false;
+  Act();
   return true;
-}
-
-void IrcConnection::FlushQueue() {
-  if (!registered_) return;
-  while (std::optional<std::string> line = queue_.Pop(clock_.elapsed())) Write(*line);
-  if (queue_.size() == 0 && drained_) std::exchange(drained_, nullptr)();
-  const std::int64_t wait = queue_.WaitMs(clock_.elapsed());
-  if (wait > 0 && !sendTimer_.isActive()) sendTimer_.start(static_cast<int>(wait));
 }
 
 std::size_t IrcConnection::TextRoom(const std::string& target) const {
@@ -309,10 +243,11 @@ void IrcConnection::OnDisconnected() {
   socket_->disconnect(this);
   socket_->abort();
   socket_.release()->deleteLater();
-  registered_ = false;
+  if (lostReason_.empty()) lostReason_ = session_.serverError();
+  session_.Disconnected();
+  session_.TakeEvents();
   silenceTimer_.stop();
-  sendTimer_.stop();
-  reclaimTimer_.stop();
+  tickTimer_.stop();
   if (drained_) std::exchange(drained_, nullptr)();  // what waits cannot leave now
   if (stopping_) return;
   const int wait = retryMs_;

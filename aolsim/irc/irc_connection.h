@@ -1,11 +1,11 @@
 #pragma once
-// One connection to an IRC server, kept alive: it registers with a nick (trying "nick_" and
-// so on when the nick is taken), logs in with SASL PLAIN or a server password, answers PING,
-// probes a connection that has been silent for two minutes and drops it when no answer comes,
-// and connects again after a loss, waiting 1 s, 2 s, 4 s ... at most 60 s. Chat lines leave
-// through a SendQueue; lines that steer the connection (JOIN, PONG ...) leave at once.
-// TLS checks the server's certificate against the system's CAs (and one more CA, when given)
-// and its host name; nothing turns the check off.
+// One connection to an IRC server, kept alive. The protocol lives in an IrcSession (nick
+// alternatives, the SASL login, the welcome deadline, the send rate); this class carries its
+// lines over the socket and keeps its timers. It probes a connection that has been silent for
+// two minutes and drops it when no answer comes, drops one whose peer leaves more than
+// kMostUnsent bytes unread, and connects again after a loss, waiting 1 s, 2 s, 4 s ... at
+// most 60 s. TLS checks the server's certificate against the system's CAs (and one more CA,
+// when given) and its host name; nothing turns the check off.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QSslSocket>
@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "aolsim/irc/irc_session.h"
 #include "aolsim/irc/line_buffer.h"
 #include "aolsim/irc/message.h"
-#include "aolsim/irc/send_queue.h"
 
 namespace aolsim::irc {
 
@@ -25,22 +25,25 @@ struct ServerAddress {
   std::string host;
   int port = 6667;
   bool tls = false;
-  std::string caFile;    // a CA to trust besides the system's; empty for none
-  bool sasl = false;     // log in with SASL PLAIN (the password below) rather than PASS
-  std::string password;  // the server password, or the SASL password; empty for none
+  std::string caFile;         // a CA to trust besides the system's; empty for none
+  bool sasl = false;          // log in with SASL PLAIN (the password below) rather than PASS
+  bool saslOptional = false;  // go on without the login when it fails
+  std::string saslAccount;    // the SASL account; empty for the nick
+  std::string password;       // the server password, or the SASL password; empty for none
 };
-
-// The longest nick the client takes: what a member record holds.
-inline constexpr std::size_t kMaxNickLength = 16;
 
 class IrcConnection : public QObject {
   Q_OBJECT
  public:
+  // What may wait unsent for a peer that does not read, before the connection is dropped.
+  static constexpr qint64 kMostUnsent = 1 << 20;
+
   struct Handlers {
     std::function<void(const std::string& nick)> registered;  // welcomed (numeric 001)
     std::function<void(const Message&)> message;              // every message after that
     std::function<void(const std::string& why, int retryMs)> lost;
-    // Something the user must know (a refused certificate, a failed login): said once each.
+    // Something the user must know (a refused certificate, a failed login): said once each,
+    // until the next welcome.
     std::function<void(const std::string& text)> problem;
   };
 
@@ -54,9 +57,10 @@ class IrcConnection : public QObject {
   // Calls `done` once every queued chat line has left (at once when none waits, or when the
   // connection is not up and the lines could not leave anyway). A later call replaces it.
   void WhenDrained(std::function<void()> done);
-  bool registered() const { return registered_; }
-  const std::string& nick() const { return nick_; }
-  const std::string& wantedNick() const { return wanted_; }
+  bool registered() const { return session_.registered(); }
+  const std::string& nick() const { return session_.nick(); }
+  const std::string& wantedNick() const { return session_.wantedNick(); }
+  const ServerFeatures& features() const { return session_.features(); }
   const ServerAddress& server() const { return server_; }
 
   // A line that steers the connection, sent at once; dropped when not registered.
@@ -73,33 +77,26 @@ class IrcConnection : public QObject {
   void Write(const std::string& line);
   void OnConnected();
   void OnReadable();
-  void OnLine(const std::string& line);
-  void OnRegistrationMessage(const Message& m);
-  void OnSasl(const Message& m);
+  // Carries out what the session asks for.
+  void Act();
+  void ArmTick();
   void Drop(const std::string& why);
   void OnDisconnected();
-  void FlushQueue();
   void OnSilence();
   void Problem(const std::string& text);
-  std::string NextNickToTry();
 
   ServerAddress server_;
   Handlers handlers_;
+  IrcSession session_;
   std::unique_ptr<QSslSocket> socket_;
   LineBuffer input_;
-  SendQueue queue_;
   QElapsedTimer clock_;
-  QTimer sendTimer_;
+  QTimer tickTimer_;
   QTimer silenceTimer_;
   QTimer retryTimer_;
-  QTimer reclaimTimer_;
   int retryMs_ = 1000;
   bool stopping_ = false;
-  bool registered_ = false;
   bool probing_ = false;
-  std::string wanted_;  // the nick the user asked for
-  std::string nick_;    // the nick in use, or being tried
-  int nickTries_ = 0;
   std::string lastProblem_;
   std::function<void()> drained_;
   std::string lostReason_;

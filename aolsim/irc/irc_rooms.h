@@ -19,11 +19,14 @@
 
 namespace aolsim::irc {
 
-// The client's own sender, for what the network says.
+// The client's own sender, for what the network says. A nick from the network that would read
+// the same is shown with a '*', which no nick holds.
 inline constexpr char kSystemSender[] = "OnlineHost";
 
-// The channel of a room (UTF-8): "#NAME", or the name itself when it starts with '#' or '&'.
-std::string ChannelOf(const std::string& room);
+// The channel of a room (UTF-8): "#NAME", or the name itself when it starts with a channel
+// type of the server's; at most as long as the server allows.
+std::string ChannelOf(const std::string& room, const ServerFeatures& features);
+std::string ChannelOf(const std::string& room);  // with the usual features
 
 class IrcRooms : public RoomNetwork {
  public:
@@ -42,11 +45,15 @@ class IrcRooms : public RoomNetwork {
   void OnRegistered(const std::string& nick);
   void OnMessage(const Message& m);
   void OnPrivmsg(const Message& m);
+  void OnNotice(const Message& m);
   void OnCtcp(const std::string& from, const std::optional<std::string>& room,
               const std::string& body);
   void OnNick(const std::string& from, const std::string& to);
   void OnLost(const std::string& why, int retryMs);
   void OnProblem(const std::string& text);
+  std::string Channel(const std::string& room) const;
+  // Nicks and channels as the server folds their case.
+  std::string Lower(const std::string& text) const;
   // The open room of a channel the server names, if any.
   std::optional<std::string> RoomOf(const std::string& channel) const;
   // A line from OnlineHost (HTML) in one room, or in every room.
@@ -60,6 +67,7 @@ class IrcRooms : public RoomNetwork {
   IrcConnection connection_;
   std::map<std::string, std::vector<std::string>> names_;  // NAMES being listed, per channel
   bool everRegistered_ = false;
+  bool outage_ = false;  // the loss is told; the next ones are not until connected again
   QTimer finishBound_;
   QElapsedTimer ctcpAnswered_;
 };

@@ -21,6 +21,9 @@ class LineBuffer {
   // The next whole line, without its CR LF.
   std::optional<std::string> Next();
 
+  // How many bytes of an unfinished line are held: at most maxLine + 1 (a CR may follow).
+  std::size_t unfinished() const { return partial_.size(); }
+
   // How many lines were dropped for their length.
   std::size_t dropped() const { return dropped_; }
 

@@ -1,5 +1,7 @@
 #include "aolsim/irc/message.h"
 
+#include "aolsim/irc/server_features.h"
+
 namespace aolsim::irc {
 namespace {
 
@@ -99,6 +101,11 @@ std::optional<Message> ParseMessage(std::string_view line) {
       message.params.emplace_back(line.substr(at + 1));
       break;
     }
+    // After 14 middle parameters, the rest of the line is the 15th, ':' or not.
+    if (message.params.size() == 14) {
+      message.params.emplace_back(line.substr(at));
+      break;
+    }
     message.params.emplace_back(NextWord(line, at));
   }
   return message;
@@ -129,22 +136,13 @@ std::string FormatLine(std::string_view command, const std::vector<std::string>&
   return line;
 }
 
+const std::string& Param(const Message& m, std::size_t index) {
+  static const std::string kNone;
+  return index < m.params.size() ? m.params[index] : kNone;
+}
+
 std::string IrcLower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    } else if (c == '[') {
-      c = '{';
-    } else if (c == ']') {
-      c = '}';
-    } else if (c == '\\') {
-      c = '|';
-    } else if (c == '~') {
-      c = '^';
-    }
-  }
-  return out;
+  return IrcLower(text, CaseMapping::kRfc1459);
 }
 
 }  // namespace aolsim::irc

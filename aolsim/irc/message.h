@@ -21,6 +21,9 @@ struct Message {
 // holds no command.
 std::optional<Message> ParseMessage(std::string_view line);
 
+// The parameter at `index`, or "" when there are fewer.
+const std::string& Param(const Message& m, std::size_t index);
+
 // The nick of a prefix "nick!user@host"; the whole prefix when it names a server.
 std::string NickOf(std::string_view prefix);
 
@@ -30,7 +33,8 @@ std::string NickOf(std::string_view prefix);
 // and a middle parameter, which end at a blank, they and blanks become '_'.
 std::string FormatLine(std::string_view command, const std::vector<std::string>& params);
 
-// Nicks and channel names compare without case, where "[]\~" are the upper case of "{}|^".
+// Nicks and channel names compare without case, where "[]\~" are the upper case of "{}|^"
+// (the usual case mapping; see server_features.h for the others).
 std::string IrcLower(std::string_view text);
 
 }  // namespace aolsim::irc

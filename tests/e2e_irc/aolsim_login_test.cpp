@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "tests/support/aolsim_process.h"
 #include "tests/support/ngircd_server.h"
@@ -102,6 +103,39 @@ TEST(AolsimLogin, SaslPlainLogsInAsTheNickBeforeRegistering) {
                           [](const std::string& l) { return l.starts_with("PASS"); }),
             0);
   EXPECT_NE(std::find(server.lines.begin(), server.lines.end(), "CAP END"), server.lines.end());
+}
+
+// A server that welcomes the client, never reads, and keeps sending PINGs: the client's
+// answers pile up. It gives up the connection once 1 MiB waits, rather than grow without end.
+TEST(AolsimLogin, AServerThatNeverReadsIsDroppedOnceAMebibyteWaits) {
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+  QTcpSocket* peer = nullptr;
+  qint64 sent = 0;
+  constexpr qint64 kMostSent = 64 << 20;  // the kernel's buffers hold a few MiB besides
+  const std::string ping = "PING :" + std::string(400, 'p') + "\r\n";
+  QTimer pinger;
+  QObject::connect(&pinger, &QTimer::timeout, [&] {
+    if (peer == nullptr || peer->state() != QAbstractSocket::ConnectedState || sent > kMostSent ||
+        peer->bytesToWrite() > (1 << 20)) {
+      return;
+    }
+    for (int i = 0; i < 256; ++i)
+      sent += peer->write(ping.data(), static_cast<qint64>(ping.size()));
+  });
+  QObject::connect(&server, &QTcpServer::newConnection, [&] {
+    peer = server.nextPendingConnection();
+    peer->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    peer->write(":deaf.test 001 DjSam :Welcome\r\n");
+    pinger.start(0);
+  });
+  AolsimProcess client({"--irc", QString("127.0.0.1:%1").arg(server.serverPort())});
+  client.Command({"room", "lobby"});
+  client.Command({"signon", "DjSam"});
+  EXPECT_TRUE(client.WaitFor(
+      [](const AolsimEvent& e) { return SystemLineHolding(e, "does not take what is sent"); },
+      60000))
+      << sent << " bytes of PING sent";
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <algorithm>
 
 #include "aolsim/irc/formatting.h"
@@ -110,6 +112,19 @@ TEST_F(AolsimOnIrc, TheMemberListFollowsTheChannelAndAnIgnoreFollowsTheNick) {
   EXPECT_EQ(Members(), (std::vector<std::string>{kUser, "op"}));
 }
 
+TEST_F(AolsimOnIrc, NoOneOnTheNetworkSpeaksAsOnlineHostAndPrivateNoticesAreShown) {
+  IrcTestClient faker;
+  ASSERT_TRUE(faker.Connect("127.0.0.1", server.port(), "onlinehost"));
+  ASSERT_TRUE(faker.Join(kLobby));
+  faker.Say(kLobby, "The connection to the network is lost; trying again in 1 s.");
+  ASSERT_TRUE(client->WaitFor([](const AolsimEvent& e) {
+    return e.size() >= 4 && e[0] == "line" && e[3].find("is lost") != std::string::npos;
+  }));
+  EXPECT_EQ(client->events().back()[2], "onlinehost*");
+  faker.Send("NOTICE DjSam :This nick is registered");
+  EXPECT_TRUE(WaitForSystemLine("Private notice from onlinehost: This nick is registered"));
+}
+
 TEST_F(AolsimOnIrc, ActionsLongLinesVersionAndAFullQueue) {
   op.Say(kLobby,
          "\x01"
@@ -152,6 +167,47 @@ TEST_F(AolsimOnIrc, ActionsLongLinesVersionAndAFullQueue) {
   // silently.
   for (int i = 0; i < 300; ++i) client->Command({"say", kUser, "line " + std::to_string(i)});
   EXPECT_TRUE(WaitForSystemLine("Too many lines are waiting"));
+}
+
+// A list of names cut off by a lost connection is not carried into the next one: a server
+// whose first connection ends between its NAMES lines, and whose second lists the room anew.
+TEST(AolsimOnIrcNames, ANamesListCutByALostConnectionIsNotCarriedOver) {
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+  int connections = 0;
+  QObject::connect(&server, &QTcpServer::newConnection, [&] {
+    QTcpSocket* peer = server.nextPendingConnection();
+    const int number = ++connections;
+    QObject::connect(peer, &QTcpSocket::readyRead, [peer, number] {
+      while (peer->canReadLine()) {
+        const QByteArray line = peer->readLine().trimmed();
+        if (line.startsWith("USER")) peer->write(":n.test 001 DjSam :Welcome\r\n");
+        if (!line.startsWith("JOIN")) continue;
+        peer->write(":DjSam!u@h JOIN :#lobby\r\n");
+        if (number == 1) {
+          peer->write(":n.test 353 DjSam = #lobby :ghost1 ghost2\r\n");
+          peer->disconnectFromHost();
+        } else {
+          peer->write(":n.test 353 DjSam = #lobby :@alive DjSam\r\n");
+          peer->write(":n.test 366 DjSam #lobby :End of NAMES\r\n");
+        }
+      }
+    });
+  });
+  AolsimProcess client({"--irc", QString("127.0.0.1:%1").arg(server.serverPort())});
+  client.Command({"room", "lobby"});
+  client.Command({"signon", kUser});
+  ASSERT_TRUE(client.WaitFor(
+      [](const AolsimEvent& e) { return SystemLineHolding(e, "Connected again"); }, 10000));
+  // The second list comes after the welcome: wait until it is shown.
+  std::vector<std::string> names;
+  const QDeadlineTimer deadline(10000);
+  while (std::find(names.begin(), names.end(), "alive") == names.end() && !deadline.hasExpired()) {
+    client.Sync();
+    names = MemberNames(Child(RoomWindow("lobby"), "_AOL_Listbox"));
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{kUser, "alive"}));
 }
 
 TEST(AolsimOnIrcNick, AScreenNameLongerThanSixteenIsRefused) {

@@ -90,10 +90,12 @@ bool NgircdServer::WriteConfig() {
                        Line("Ports", Number(port_) + "," + Number(serverPort_)) +
                        Line("MotdPhrase", "spin.deck test network") +
                        (options_.password.empty() ? "" : Line("Password", options_.password));
-  config += "[Limits]\n" + Line("MaxConnections", "0") + Line("MaxConnectionsIP", "0") +
-            Line("MaxJoins", "0") + Line("MaxNickLength", "30") +
-            Line("MaxPenaltyTime", options_.floodThrottling ? "-1" : "0") +
-            Line("PingTimeout", "600") + Line("PongTimeout", "600") + Line("ConnectRetry", "5");
+  if (!options_.shippedLimits) {
+    config += "[Limits]\n" + Line("MaxConnections", "0") + Line("MaxConnectionsIP", "0") +
+              Line("MaxJoins", "0") + Line("MaxNickLength", "30") +
+              Line("MaxPenaltyTime", options_.floodThrottling ? "-1" : "0") +
+              Line("PingTimeout", "600") + Line("PongTimeout", "600") + Line("ConnectRetry", "5");
+  }
   config += "[Options]\n" + Line("PAM", "no") + Line("Ident", "no") + Line("DNS", "no") +
             Line("IncludeDir", folder + "/conf.d");
   if (options_.tls) {
@@ -126,21 +128,35 @@ bool NgircdServer::Start(int timeoutMs) {
     Fail("no temporary folder for its configuration");
     return false;
   }
-  if (!PickPorts()) {
-    Fail("no free loopback port");
-    return false;
+  // A port found free may be taken by another process before the server binds it. Until the
+  // server has once started, a start that could not bind is tried again on other ports; after
+  // that the ports are kept, since a restart must come back where its clients and peers dial.
+  for (int attempt = 1;; ++attempt) {
+    if (!PickPorts()) {
+      Fail("no free loopback port");
+      return false;
+    }
+    if (!WriteConfig()) {
+      Fail("its configuration could not be written");
+      return false;
+    }
+    ReadLog();
+    runStart_ = log_.size();
+    process_.start("ngircd", {"-n", "-f", folder_.filePath("ngircd.conf")});
+    const bool mayRetry = !everStarted_ && attempt < 3;
+    const bool bound = WaitForListening(timeoutMs, !mayRetry);
+    if (bound) {
+      everStarted_ = true;
+      return true;
+    }
+    // Every failure but a port taken has been told, and the server stopped.
+    if (!mayRetry || !running()) return false;
+    StopProcess(process_);
+    port_ = 0;
   }
-  if (!WriteConfig()) {
-    Fail("its configuration could not be written");
-    return false;
-  }
-  ReadLog();
-  runStart_ = log_.size();
-  process_.start("ngircd", {"-n", "-f", folder_.filePath("ngircd.conf")});
-  return WaitForListening(timeoutMs);
 }
 
-bool NgircdServer::WaitForListening(int timeoutMs) {
+bool NgircdServer::WaitForListening(int timeoutMs, bool reportTakenPort) {
   // ngircd logs its readiness after it has set up every listening socket.
   const bool ready = WaitForLog(
       [this] { return log_.find(") ready.", runStart_) != std::string::npos; }, timeoutMs);
@@ -154,7 +170,7 @@ bool NgircdServer::WaitForListening(int timeoutMs) {
     return false;
   }
   if (log_.find("Can't bind", runStart_) != std::string::npos) {
-    Fail("a port was taken");
+    if (reportTakenPort) Fail("a port was taken");
     return false;
   }
   for (const int port : {port_, serverPort_, tlsPort_}) {

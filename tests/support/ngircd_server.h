@@ -16,7 +16,8 @@
 // - It dials a linked server about a second after starting, and after a lost link again every
 //   ConnectRetry seconds, which it raises to at least 5.
 // - Users are registered as "~user" (no Ident), with their numeric host (no DNS). Nicks may
-//   have up to 30 characters here (ngircd's default is 9; linked servers must agree), any
+//   have up to 30 characters here (ngircd's default is 9, kept with `shippedLimits`; linked
+//   servers must agree), any
 //   number of users may come from 127.0.0.1 and join any number of channels, and the server
 //   pings an idle client only after 600 s, so no test loses a client to a ping it missed.
 // - Without a DH parameter file a GnuTLS build spends seconds making one at every start; the
@@ -41,6 +42,9 @@ struct NgircdOptions {
   bool connectToLink = true;
   bool floodThrottling = false;  // ngircd's own throttling of fast senders
   std::string password;          // the server password clients must give; empty for none
+  // ngircd's own limits as it ships: nicks of at most 9 characters, 5 connections from one
+  // address, 10 channels a user, flood throttling, pings after 120 s (floodThrottling unused).
+  bool shippedLimits = false;
 };
 
 class NgircdServer {
@@ -74,7 +78,9 @@ class NgircdServer {
  private:
   bool PickPorts();
   bool WriteConfig();
-  bool WaitForListening(int timeoutMs);
+  // With reportTakenPort false, a port that could not be bound is not told, and the server
+  // is left running for the caller to stop and start elsewhere.
+  bool WaitForListening(int timeoutMs, bool reportTakenPort);
   void ReadLog();
   void Fail(const std::string& reason);
 
@@ -87,6 +93,7 @@ class NgircdServer {
   int port_ = 0;
   int tlsPort_ = 0;
   int serverPort_ = 0;
+  bool everStarted_ = false;
 };
 
 }  // namespace spindeck::testing

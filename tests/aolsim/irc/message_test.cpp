@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "aolsim/irc/server_features.h"
+
 namespace aolsim::irc {
 namespace {
 
@@ -24,6 +26,35 @@ TEST(ParseMessage, ReadsTagsPrefixCommandAndParameters) {
   EXPECT_EQ(numeric->params, (std::vector<std::string>{"me", "Welcome"}));
   EXPECT_EQ(ParseMessage("PING :")->params, std::vector<std::string>{""});
   EXPECT_EQ(ParseMessage(std::string("NOTICE a\0b", 10))->params[0], std::string("a\0b", 3));
+}
+
+TEST(ParseMessage, TheFifteenthParameterTakesTheRestOfTheLine) {
+  const auto m = ParseMessage("CMD 1 2 3 4 5 6 7 8 9 10 11 12 13 14 fifteen and  more :x");
+  ASSERT_TRUE(m);
+  ASSERT_EQ(m->params.size(), 15u);
+  EXPECT_EQ(m->params[13], "14");
+  EXPECT_EQ(m->params[14], "fifteen and  more :x");
+}
+
+TEST(ServerFeatures, IsupportGivesTheLimitsPrefixesAndCaseMappingAndRefusesNonsense) {
+  ServerFeatures features;
+  ApplyIsupport(*ParseMessage(":s 005 me NICKLEN=9 CHANNELLEN=50 CHANTYPES=#+ PREFIX=(qov)~@+ "
+                              "CASEMAPPING=ascii :are supported by this server"),
+                features);
+  EXPECT_EQ(features.nickLen, 9u);
+  EXPECT_EQ(features.channelLen, 50u);
+  EXPECT_EQ(features.chanTypes, "#+");
+  EXPECT_EQ(features.prefixChars, "~@+");
+  EXPECT_EQ(features.caseMapping, CaseMapping::kAscii);
+  EXPECT_NE(IrcLower("Nick[a]", CaseMapping::kAscii), IrcLower("nick{a}", CaseMapping::kAscii));
+  EXPECT_EQ(IrcLower("Nick[a]~", CaseMapping::kStrictRfc1459), "nick{a}~");
+
+  ApplyIsupport(*ParseMessage(":s 005 me NICKLEN=0 CHANTYPES= PREFIX=(o)\t@ CHANNELLEN=x :ok"),
+                features);
+  EXPECT_EQ(features.nickLen, 9u);
+  EXPECT_EQ(features.chanTypes, "#+");
+  EXPECT_EQ(features.prefixChars, "~@+");
+  EXPECT_EQ(features.channelLen, 50u);
 }
 
 TEST(ParseMessage, GivesNothingForALineWithoutCommand) {

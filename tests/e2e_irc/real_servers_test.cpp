@@ -1,0 +1,209 @@
+// The chat client against the IRC servers people run, each as its package ships it or with
+// the least configuration it needs: ngircd (nicks of 9), InspIRCd with Anope services, and
+// ircd-hybrid. One server of each kind serves every test of the suite. Where a server differs,
+// the test says how.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+
+#include "aolsim/irc/message.h"
+#include "tests/support/aolsim_process.h"
+#include "tests/support/aolsim_windows.h"
+#include "tests/support/irc_test_client.h"
+#include "tests/support/test_irc_servers.h"
+
+namespace spindeck::testing {
+namespace {
+
+using aolsim::irc::Message;
+using aolsim::irc::NickOf;
+
+bool SystemLineHolding(const AolsimEvent& e, const std::string& piece) {
+  return e.size() >= 4 && e[0] == "line" && e[2] == "OnlineHost" &&
+         e[3].find(piece) != std::string::npos;
+}
+
+int SystemLinesHolding(const AolsimProcess& client, const std::string& piece) {
+  int n = 0;
+  for (const AolsimEvent& e : client.events()) n += SystemLineHolding(e, piece) ? 1 : 0;
+  return n;
+}
+
+class OnRealServer : public ::testing::TestWithParam<IrcServerKind> {
+ protected:
+  void SetUp() override {
+    std::unique_ptr<TestIrcServer>& slot = Servers()[GetParam()];
+    if (!slot) {
+      slot = MakeTestIrcServer(GetParam());
+      if (!slot->Start()) {
+        slot.reset();
+        FAIL() << NameOf(GetParam()) << " did not start";
+      }
+    }
+    server = slot.get();
+  }
+  static void TearDownTestSuite() { Servers().clear(); }
+  static std::map<IrcServerKind, std::unique_ptr<TestIrcServer>>& Servers() {
+    static std::map<IrcServerKind, std::unique_ptr<TestIrcServer>> servers;
+    return servers;
+  }
+
+  // The client in `room` with the screen name, after its first "Connected".
+  std::unique_ptr<AolsimProcess> SignOn(const std::string& room, const std::string& name,
+                                        const QStringList& more = {}) {
+    auto client = std::make_unique<AolsimProcess>(
+        QStringList{"--irc", QString("127.0.0.1:%1").arg(server->port())} + more);
+    EXPECT_TRUE(client->ready());
+    client->Command({"room", room});
+    client->Command({"signon", name});
+    return client;
+  }
+  bool Connect(IrcTestClient& user, const std::string& nick) {
+    return user.Connect("127.0.0.1", server->port(), nick);
+  }
+
+  TestIrcServer* server = nullptr;
+};
+
+TEST_P(OnRealServer, ASquattedNickGivesAnAlternativeWithinTheLimitAndComesBackWhenFreed) {
+  // The squatter is where the user goes, as the user's own old connection would be.
+  IrcTestClient squatter;
+  ASSERT_TRUE(Connect(squatter, "DeckUser9"));
+  ASSERT_TRUE(squatter.Join("#squat"));
+  IrcTestClient tester;
+  ASSERT_TRUE(Connect(tester, "tester1"));
+  ASSERT_TRUE(tester.Join("#squat"));
+  std::unique_ptr<AolsimProcess> client = SignOn("squat", "DeckUser9");
+  ASSERT_TRUE(client->WaitFor(
+      [](const AolsimEvent& e) { return SystemLineHolding(e, "is taken; you are "); }, 20000));
+  const std::string& line = client->events().back()[3];
+  const std::size_t at = line.find("you are ") + 8;
+  const std::string alternative = line.substr(at, line.find(' ', at) - at);
+  EXPECT_LE(alternative.size(), server->nickLength());
+  EXPECT_NE(alternative, "DeckUser9");
+  bool welcomed = false;
+  for (win32::HWND child : Children(MdiClient(), "AOL Child")) {
+    welcomed = welcomed || Caption(child) == "Welcome, " + alternative + "!";
+  }
+  EXPECT_TRUE(welcomed);
+  client->Command({"say", alternative, "hello from the alternative"});
+  EXPECT_EQ(tester.WaitForPrivmsg(alternative, "#squat"), "hello from the alternative");
+
+  squatter.Disconnect();
+  EXPECT_TRUE(client->WaitFor(
+      [](const AolsimEvent& e) { return SystemLineHolding(e, "You are now known as DeckUser9"); },
+      20000));
+}
+
+TEST_P(OnRealServer, TheClientComesBackAfterARestartWithOneLineForTheOutage) {
+  std::unique_ptr<AolsimProcess> client = SignOn("restart", "Restarter");
+  ASSERT_TRUE(client->WaitFor(
+      [](const AolsimEvent& e) { return SystemLineHolding(e, "Connected to"); }, 20000));
+  server->Stop();
+  ASSERT_TRUE(
+      client->WaitFor([](const AolsimEvent& e) { return SystemLineHolding(e, "lost"); }, 10000));
+  // Attempts fail while the server is down (after 1 s and 2 s): they are not news.
+  EXPECT_FALSE(
+      client->WaitFor([](const AolsimEvent& e) { return SystemLineHolding(e, "lost"); }, 3500));
+  ASSERT_TRUE(server->Start());
+  ASSERT_TRUE(client->WaitFor(
+      [](const AolsimEvent& e) { return SystemLineHolding(e, "Connected again"); }, 30000));
+  EXPECT_EQ(SystemLinesHolding(*client, "lost"), 1);
+  IrcTestClient back;
+  ASSERT_TRUE(Connect(back, "back1"));
+  ASSERT_TRUE(back.Join("#restart"));
+  bool listed = false;
+  for (const Message& m : back.received()) {
+    listed = listed || (m.command == "353" && m.params.size() >= 4 &&
+                        (" " + m.params[3] + " ").find("Restarter ") != std::string::npos);
+  }
+  EXPECT_TRUE(listed || back.WaitFor([](const Message& m) {
+    return m.command == "JOIN" && NickOf(m.prefix) == "Restarter";
+  }));
+}
+
+TEST_P(OnRealServer, AJoinRefusedAndANoticeAreToldInTheRoom) {
+  IrcTestClient op;
+  ASSERT_TRUE(Connect(op, "opener"));
+  ASSERT_TRUE(op.Join("#closed"));
+  op.Send("MODE #closed +i");
+  ASSERT_TRUE(op.WaitFor([](const Message& m) { return m.command == "MODE"; }));
+  ASSERT_TRUE(op.Join("#open"));
+  std::unique_ptr<AolsimProcess> client = SignOn("open", "Refused");
+  ASSERT_TRUE(op.WaitFor(
+      [](const Message& m) { return m.command == "JOIN" && NickOf(m.prefix) == "Refused"; }));
+  op.Send("NOTICE #open :mind the gap");
+  EXPECT_TRUE(client->WaitFor([](const AolsimEvent& e) {
+    return SystemLineHolding(e, "Notice from opener: mind the gap");
+  }));
+  client->Command({"room", "closed"});
+  // Each server words the reason its own way; the room says it, invite only.
+  EXPECT_TRUE(client->WaitFor([](const AolsimEvent& e) {
+    return e.size() >= 4 && e[1] == "closed" && SystemLineHolding(e, "You could not enter");
+  }));
+}
+
+// SASL through NickServ: an account registered by the test, logged in to under another nick,
+// and a wrong password said once while the client keeps trying.
+TEST_P(OnRealServer, SaslLogsInToARegisteredAccountAndAWrongPasswordIsSaidOnce) {
+  if (!server->hasServices()) GTEST_SKIP() << NameOf(GetParam()) << " has no SASL";
+  IrcTestClient owner;
+  ASSERT_TRUE(Connect(owner, "acctowner"));
+  owner.Send("PRIVMSG NickServ :REGISTER right-pass owner@example.com");
+  ASSERT_TRUE(owner.WaitFor([](const Message& m) {
+    return m.command == "NOTICE" && NickOf(m.prefix) == "NickServ" &&
+           m.params.back().find("registered") != std::string::npos;
+  }));
+  owner.Disconnect();
+
+  QTemporaryDir dir;
+  const auto passwordFile = [&dir](const char* name, const char* text) {
+    QFile file(dir.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return dir.filePath(name);
+  };
+  {
+    std::unique_ptr<AolsimProcess> client =
+        SignOn("sasl", "SaslUser",
+               {"--sasl", "--sasl-account", "acctowner", "--password-file",
+                passwordFile("right", "right-pass\n")});
+    ASSERT_TRUE(client->WaitFor(
+        [](const AolsimEvent& e) { return SystemLineHolding(e, "Connected to"); }, 20000));
+    IrcTestClient asker;
+    ASSERT_TRUE(Connect(asker, "asker1"));
+    asker.Send("WHOIS SaslUser");
+    const std::optional<Message> account =
+        asker.WaitFor([](const Message& m) { return m.command == "330" || m.command == "318"; });
+    ASSERT_TRUE(account);
+    EXPECT_EQ(account->command, "330") << "not logged in";
+    EXPECT_EQ(aolsim::irc::Param(*account, 2), "acctowner");
+  }
+  std::unique_ptr<AolsimProcess> client =
+      SignOn("sasl", "SaslUser",
+             {"--sasl", "--sasl-account", "acctowner", "--password-file",
+              passwordFile("wrong", "wrong-pass\n")});
+  ASSERT_TRUE(client->WaitFor(
+      [](const AolsimEvent& e) { return SystemLineHolding(e, "not logged in"); }, 20000));
+  // The client drops the connection and tries again after 1 s and 2 s, failing the same way:
+  // said once, and never on without the login.
+  EXPECT_FALSE(client->WaitFor(
+      [](const AolsimEvent& e) {
+        return SystemLineHolding(e, "not logged in") || SystemLineHolding(e, "Connected");
+      },
+      4000));
+  EXPECT_EQ(SystemLinesHolding(*client, "lost"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, OnRealServer,
+                         ::testing::Values(IrcServerKind::kNgircd, IrcServerKind::kInspircdAnope,
+                                           IrcServerKind::kHybrid),
+                         [](const ::testing::TestParamInfo<IrcServerKind>& info) {
+                           return std::string(NameOf(info.param));
+                         });
+
+}  // namespace
+}  // namespace spindeck::testing
