@@ -35,6 +35,11 @@ bool ListOrder(const std::string& a, const std::string& b) {
 
 std::vector<std::string> ListFiles(const std::filesystem::path& folder,
                                    const std::string& extension) {
+  return ListFiles(folder, std::vector<std::string>{extension});
+}
+
+std::vector<std::string> ListFiles(const std::filesystem::path& folder,
+                                   const std::vector<std::string>& extensions) {
   std::vector<std::string> names;
   try {
     std::error_code ec;
@@ -44,7 +49,10 @@ std::vector<std::string> ListFiles(const std::filesystem::path& folder,
       std::error_code type_ec;
       if (!it->is_regular_file(type_ec)) continue;
       std::string name = it->path().filename().string();
-      if (EndsWithIgnoringCase(name, extension)) names.push_back(std::move(name));
+      const bool wanted = std::any_of(
+          extensions.begin(), extensions.end(),
+          [&](const std::string& extension) { return EndsWithIgnoringCase(name, extension); });
+      if (wanted) names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end(), ListOrder);
   } catch (...) {

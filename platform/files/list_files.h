@@ -1,6 +1,6 @@
 #pragma once
-// The files of one folder that carry a given extension, in the order a file list box shows
-// them.
+// The files of one folder that carry a given extension (or one of several), in the order a file
+// list box shows them.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,5 +16,9 @@ namespace platform {
 // converts it with Utf8ToCp1252 from platform/text/cp1252.h.
 std::vector<std::string> ListFiles(const std::filesystem::path& folder,
                                    const std::string& extension);
+
+// The same for files whose names end in any one of the extensions; each file is listed once.
+std::vector<std::string> ListFiles(const std::filesystem::path& folder,
+                                   const std::vector<std::string>& extensions);
 
 }  // namespace platform

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/mediaplayer/mp3_length_scan.h"
+#include "platform/mediaplayer/decoders/decoder_choice.h"
 
 namespace platform {
 
@@ -50,7 +50,7 @@ void LengthScanner::Run() {
       pendingPath_.reset();
       ticket = wantedTicket_;
     }
-    const auto frames = ScanMp3Length(path, [&] { return !Wanted(ticket); });
+    const auto frames = ScanSongLength(path, [&] { return !Wanted(ticket); });
     if (!frames) continue;
     std::lock_guard lock(mutex_);
     // Reported under the lock, so that nothing is reported once the destructor has begun.

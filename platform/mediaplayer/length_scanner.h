@@ -1,6 +1,6 @@
 #pragma once
-// A thread of the player's own that finds the exact length of the loaded song (ScanMp3Length)
-// while it plays, with a libmpg123 handle of its own. A new request or Cancel stops the scan
+// A thread of the player's own that finds the exact length of the loaded song (ScanSongLength)
+// while it plays, with a decoder of its own. A new request or Cancel stops the scan
 // under way within one read of the file.
 #include <condition_variable>
 #include <cstdint>

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/mediaplayer/decoders/decoder_choice.h"
 #include "platform/mediaplayer/icecast_stream.h"
 #include "platform/mediaplayer/length_scanner.h"
-#include "platform/mediaplayer/mp3_decoder.h"
 #include "platform/mediaplayer/playback_engine.h"
 #include "platform/text/cp1252.h"
 
@@ -53,7 +53,7 @@ void MediaPlayer::SetStreamTitle(const std::string& title) {
 
 void MediaPlayer::Open(const std::string& path) {
   ++openCount_;
-  auto song = Mp3Decoder::Open(path);
+  auto song = OpenSongDecoder(path);
   if (!song) {
     scanner_->Cancel();
     fileName_.clear();
@@ -66,8 +66,13 @@ void MediaPlayer::Open(const std::string& path) {
   fileName_ = path;
   sampleRate_ = song->sampleRate();
   totalFrames_ = song->totalFrames();
+  const bool exact = song->lengthExact();
   engine_->Load(std::move(song));
-  scanner_->Scan(path, openCount_);
+  if (exact) {
+    scanner_->Cancel();
+  } else {
+    scanner_->Scan(path, openCount_);
+  }
   emit StateChanged();
 }
 

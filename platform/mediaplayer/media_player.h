@@ -1,8 +1,8 @@
 #pragma once
-// The media player: plays one MP3 file at a time in the background, with the members that the
-// music commands use. Call it only from the thread that made it (the program's event loop); it
-// decodes and plays on a thread of its own and reports back on the event loop only through the
-// end-of-stream notification and its properties.
+// The media player: plays one song file (MP3, FLAC, Ogg Vorbis, Opus or WAV) at a time in the
+// background, with the members that the music commands use. Call it only from the thread that made
+// it (the program's event loop); it decodes and plays on a thread of its own and reports back on
+// the event loop only through the end-of-stream notification and its properties.
 //
 // Paths are native file names (the bytes that the file system holds, usually UTF-8), not
 // Windows-1252 text: FileName gives back exactly the path given to Open.
@@ -31,10 +31,12 @@ class MediaPlayer : public QObject {
   // seconds even when the sound server or the Icecast server has stopped answering.
   ~MediaPlayer() override;
 
-  // Loads the file and starts playing it from its start, replacing any song. A file that cannot
-  // be played (missing, not MPEG audio, no complete frame) leaves FileName empty and the player
-  // stopped. Only the start of the file is read here: Duration comes from the stream's header,
-  // or is estimated, and is made exact by a scan of the file on a thread of the player's own,
+  // Loads the file and starts playing it from its start, replacing any song. Its decoder is
+  // chosen by its content, not its name. A file that cannot be played (missing, of no format
+  // the player decodes, no complete frame) leaves FileName empty and the player stopped. Only
+  // the start of the file (and what its format needs for the length) is read here. FLAC, Ogg
+  // and WAV files give their exact length at once; an MP3's comes from the stream's header, or
+  // is estimated, and is made exact by a scan of the file on a thread of the player's own,
   // whose result StateChanged announces.
   void Open(const std::string& path);
   // Resumes a paused song; starts a stopped one from its position (the start after Stop or

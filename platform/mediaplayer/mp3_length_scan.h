@@ -8,7 +8,7 @@
 
 namespace platform {
 
-// The length in frames (samples per channel), counted as Mp3Decoder plays them. Nothing when
+// The length in frames (samples per channel), counted as the MP3 decoder plays them. Nothing when
 // the file cannot be read or holds no frame, or when `cancelled` said so: it is asked before
 // every read of the file, so a scan stops within one read.
 std::optional<std::int64_t> ScanMp3Length(const std::string& nativePath,

@@ -55,9 +55,9 @@ void PlaybackEngine::Shared::Changed() {
   wake.notify_one();
 }
 
-void PlaybackEngine::Load(std::unique_ptr<Mp3Decoder> song) {
+void PlaybackEngine::Load(std::unique_ptr<SongDecoder> song) {
   Shared& s = *shared_;
-  std::unique_ptr<Mp3Decoder> replaced;
+  std::unique_ptr<SongDecoder> replaced;
   {
     std::lock_guard lock(s.mutex);
     replaced = std::exchange(s.pendingSong, std::move(song));
@@ -129,10 +129,10 @@ std::string PlaybackEngine::outputName() const {
 
 void PlaybackEngine::Run(Shared& s) {
   {
-    std::unique_ptr<Mp3Decoder> song;
+    std::unique_ptr<SongDecoder> song;
     PlaybackOutput output(s.output);
     RateResampler resampler;
-    std::vector<float> decoded(kPieceFrames * Mp3Decoder::kChannels);
+    std::vector<float> decoded(kPieceFrames * SongDecoder::kChannels);
     std::vector<std::int16_t> pcm;
     std::shared_ptr<StreamBuffer> stream;
     const auto interrupted = [&s] { return s.commandPending.load(); };
@@ -144,7 +144,7 @@ void PlaybackEngine::Run(Shared& s) {
     };
 
     while (true) {
-      std::unique_ptr<Mp3Decoder> retired;
+      std::unique_ptr<SongDecoder> retired;
       std::optional<std::int64_t> seek;
       bool newSong = false;
       State state = kStopped;

@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "platform/mediaplayer/audio_output_choice.h"
-#include "platform/mediaplayer/mp3_decoder.h"
+#include "platform/mediaplayer/decoders/song_decoder.h"
 #include "platform/mediaplayer/stream_buffer.h"
 
 namespace platform {
@@ -37,7 +37,7 @@ class PlaybackEngine {
   PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
   // Replaces the song and starts playing it from its start; null unloads and stops.
-  void Load(std::unique_ptr<Mp3Decoder> song);
+  void Load(std::unique_ptr<SongDecoder> song);
   // Plays a loaded song: resumes a paused one, starts a stopped one from its position.
   void Play();
   // Pauses a playing song.
@@ -77,7 +77,7 @@ class PlaybackEngine {
     mutable std::mutex mutex;
     std::condition_variable wake;
     // Guarded by mutex:
-    std::unique_ptr<Mp3Decoder> pendingSong;
+    std::unique_ptr<SongDecoder> pendingSong;
     bool songChanged = false;
     bool hasSong = false;
     std::optional<std::int64_t> pendingSeek;

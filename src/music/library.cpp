@@ -1,5 +1,6 @@
 #include "src/music/library.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/files/file_checks.h"
@@ -40,7 +41,7 @@ Library ListSongs(std::vector<std::string> dirs) {
   for (const std::string& dir : library.dirs) {
     const std::string folder = FolderOnDisk(dir);
     if (folder.empty()) continue;
-    for (const std::string& name : platform::ListFiles(folder, ".mp3")) {
+    for (const std::string& name : platform::ListFiles(folder, SongExtensions())) {
       if (library.entries.size() >= static_cast<std::size_t>(kMaxSongs)) return library;
       library.paths.push_back(folder + "/" + name);
       library.entries.push_back(PlaylistEntry(static_cast<int>(library.entries.size()) + 1, name));
@@ -67,9 +68,27 @@ std::string RefreshedReply(const RuntimeState& state) {
 
 }  // namespace
 
+const std::vector<std::string>& SongExtensions() {
+  static const std::vector<std::string> extensions{".mp3", ".flac", ".ogg",
+                                                   ".oga", ".opus", ".wav"};
+  return extensions;
+}
+
 std::string PlaylistEntry(int number, const std::string& fileName) {
-  const std::string name = ReplaceText(platform::Utf8ToCp1252(fileName), ".mp3", "");
-  return LowerText(TwoDigitCount(number) + ". " + name);
+  std::string name = LowerText(platform::Utf8ToCp1252(fileName));
+  // An MP3 loses every ".mp3" in its name, as it always has; the other songs lose their own
+  // extension only.
+  const auto own = std::find_if(
+      SongExtensions().begin() + 1, SongExtensions().end(), [&](const std::string& extension) {
+        return name.size() >= extension.size() &&
+               name.compare(name.size() - extension.size(), extension.size(), extension) == 0;
+      });
+  if (own != SongExtensions().end()) {
+    name.resize(name.size() - own->size());
+  } else {
+    name = ReplaceText(name, ".mp3", "");
+  }
+  return LowerText(TwoDigitCount(number) + ". ") + name;
 }
 
 void LibraryScan(RuntimeState& state) {

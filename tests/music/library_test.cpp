@@ -28,6 +28,18 @@ TEST_F(LibraryTest, ScanOrdersNumbersAndNamesSongs) {
   EXPECT_EQ(state.lstpl.count(), 4);
 }
 
+TEST_F(LibraryTest, EveryPlayableFormatIsASongNamedWithoutItsOwnExtension) {
+  const auto a = folderWith("a", {"Song.FLAC", "song.mp3", "Tune.ogg", "c.oga", "d.Opus", "e.WAV",
+                                  "f.mp3.flac", "g.wma", "h.flac.txt", "i.aiff"});
+  writeDirs(a + "\n");
+  EXPECT_EQ(say("ref"), replies({"<b>01</b> dirs refeshed! <b>007</b> files"}));
+  EXPECT_EQ(state.lstpl.entries(), (std::vector<std::string>{"01. c", "02. d", "03. e", "04. f.mp3",
+                                                             "05. song", "06. song", "07. tune"}));
+  EXPECT_EQ(state.lstmultidir.entryAt(4), a + "/Song.FLAC");
+  EXPECT_EQ(state.lstmultidir.entryAt(5), a + "/song.mp3");
+  EXPECT_EQ(say("dirs"), replies({"<b>01</b> dirs and <b>007</b> files"}));
+}
+
 TEST_F(LibraryTest, NumbersGrowPastTwoDigitsWithoutPadding) {
   std::vector<std::string> files;
   for (int i = 0; i < 100; ++i) files.push_back("s" + std::to_string(1000 + i) + ".mp3");

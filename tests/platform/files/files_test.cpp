@@ -90,6 +90,12 @@ TEST_F(FilesTest, ListFilesMatchesAndSortsWithoutCase) {
   EXPECT_EQ(ListFiles(path(""), ".dll"), std::vector<std::string>{});
   EXPECT_EQ(ListFiles(path("missing"), ".mp3"), std::vector<std::string>{});
   EXPECT_EQ(ListFiles(path("b.mp3"), ".mp3"), std::vector<std::string>{});  // not a folder
+  // Several extensions: each file once, in the same order, whichever extension it matched.
+  put(path("B.flac"), "");
+  put(path("a.mp3.flac"), "");
+  const std::vector<std::string> both{"A.MP3",  "a.mp3", "a.mp3.flac", "b.mp3",
+                                      "B.flac", "c.Mp3", "Z.mp3"};
+  EXPECT_EQ(ListFiles(path(""), std::vector<std::string>{".mp3", ".flac", ".mp3.flac"}), both);
 }
 
 TEST_F(FilesTest, ExistenceChecks) {

@@ -1,6 +1,8 @@
-#include "platform/mediaplayer/mp3_decoder.h"
+#include "platform/mediaplayer/decoders/mp3_decoder.h"
 
 #include <mpg123.h>
+
+#include "platform/mediaplayer/mp3_length_scan.h"
 
 namespace platform {
 namespace {
@@ -31,7 +33,20 @@ bool ReadFirstFrames(mpg123_handle* mh) {
   return audible;
 }
 
+bool ProbeAnything(std::span<const unsigned char>) {
+  return true;
+}
+
+std::unique_ptr<SongDecoder> OpenMp3(const std::string& nativePath) {
+  return Mp3Decoder::Open(nativePath);
+}
+
 }  // namespace
+
+const DecoderPlugin& Mp3Plugin() {
+  static const DecoderPlugin plugin{"mp3", {".mp3"}, ProbeAnything, OpenMp3, ScanMp3Length};
+  return plugin;
+}
 
 Mp3Decoder::~Mp3Decoder() = default;
 

@@ -6,37 +6,43 @@
 #include <memory>
 #include <string>
 
+#include "platform/mediaplayer/decoders/decoder_plugin.h"
+#include "platform/mediaplayer/decoders/song_decoder.h"
 #include "platform/mediaplayer/mp3_handle.h"
 
 namespace platform {
 
-class Mp3Decoder {
- public:
-  static constexpr int kChannels = 2;
+// MPEG audio: takes every file that no other format claims, and refuses it when no frame
+// starts within libmpg123's usual resync limit. Its length is made exact by ScanMp3Length.
+const DecoderPlugin& Mp3Plugin();
 
+class Mp3Decoder : public SongDecoder {
+ public:
   // Opens the file at the native (byte) path and decodes its first frames, reading only the
   // start of the file (and its last bytes, for a tag). Null when the file is missing, unreadable,
   // not MPEG audio, or holds no complete frame.
   static std::unique_ptr<Mp3Decoder> Open(const std::string& nativePath);
 
-  ~Mp3Decoder();
+  ~Mp3Decoder() override;
   Mp3Decoder(const Mp3Decoder&) = delete;
   Mp3Decoder& operator=(const Mp3Decoder&) = delete;
 
-  long sampleRate() const { return sampleRate_; }
+  long sampleRate() const override { return sampleRate_; }
   // Length in frames (samples per channel), without the encoder's delay and padding: exact
   // when the stream has a Xing/Info/VBRI header that counts its frames, otherwise estimated
   // from the file's size and its first frames (ScanMp3Length gives the exact figure). 0 when
   // not even an estimate can be made.
-  std::int64_t totalFrames() const { return totalFrames_; }
+  std::int64_t totalFrames() const override { return totalFrames_; }
+  // The header's count may be wrong for a file that was cut or damaged: always scanned.
+  bool lengthExact() const override { return false; }
 
   // Decodes up to `maxFrames` frames into `out` (room for maxFrames * kChannels floats).
   // Returns the frames written; 0 means the end of the song. Damaged frames are skipped.
-  std::size_t Read(float* out, std::size_t maxFrames);
+  std::size_t Read(float* out, std::size_t maxFrames) override;
 
   // Moves to the frame `frame`, sample-accurately. Beyond the song's real end (which an
   // estimated length may promise) Read gives the end.
-  bool Seek(std::int64_t frame);
+  bool Seek(std::int64_t frame) override;
 
  private:
   class Key {
