@@ -54,7 +54,8 @@ double ProgramCpuPerSecond(const std::string& songFolder, const std::string& wor
 bool MeasureStreamCpu(const std::string& folder, double songSeconds) {
   std::printf(
       "\nPlaying and streaming to Icecast, whole-process CPU seconds per second of the song; "
-      "baseline ffmpeg -re ... -c:a libmp3lame -b:a 128k icecast://... plus mpg123 -o pulse, "
+      "baseline ffmpeg -re ... -c:a libmp3lame -compression_level 2 -b:a 128k icecast://... plus "
+      "mpg123 -o pulse, "
       "same song, server and sink:\n");
   if (std::getenv("PULSE_SERVER") == nullptr) {
     std::printf("  not measured: PULSE_SERVER is not set (run it inside scripts/with-pulse)\n");
@@ -85,12 +86,12 @@ bool MeasureStreamCpu(const std::string& folder, double songSeconds) {
     return false;
   }
 
-  const ChildRun ffmpeg =
-      RunChild({"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-re", "-i", song,
-                "-c:a", "libmp3lame", "-b:a", "128k", "-content_type", "audio/mpeg",
-                "icecast://source:" + std::string(kPassword) +
-                    "@127.0.0.1:" + std::to_string(server.port()) + "/ff.mp3"},
-               ChildOutput::kKeep);
+  const ChildRun ffmpeg = RunChild(
+      {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-re", "-i", song, "-c:a",
+       "libmp3lame", "-compression_level", "2", "-b:a", "128k", "-content_type", "audio/mpeg",
+       "icecast://source:" + std::string(kPassword) +
+           "@127.0.0.1:" + std::to_string(server.port()) + "/ff.mp3"},
+      ChildOutput::kKeep);
   const ChildRun mpg123 = RunChild({"mpg123", "-q", "-o", "pulse", song}, ChildOutput::kKeep);
   if (ffmpeg.exitCode != 0 || mpg123.exitCode != 0) {
     std::printf("  not measured: %s failed\n", ffmpeg.exitCode != 0 ? "ffmpeg" : "mpg123");

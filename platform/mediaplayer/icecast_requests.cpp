@@ -6,12 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "platform/files/unique_fd.h"
 
 namespace platform {
 namespace {
@@ -25,15 +26,10 @@ struct AddressListCloser {
 class Socket {
  public:
   explicit Socket(int fd) : fd_(fd) {}
-  ~Socket() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Socket(const Socket&) = delete;
-  Socket& operator=(const Socket&) = delete;
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
 
  private:
-  int fd_;
+  UniqueFd fd_;
 };
 
 // Waits for `events` on the socket until the deadline; false when they did not come.
@@ -50,9 +46,9 @@ bool WaitFor(const Socket& socket, short events, Clock::time_point deadline) {
   }
 }
 
-// Sends `request` and reads the status code of the answer ("HTTP/1.0 200 OK" gives 200).
-std::optional<int> StatusOf(const IcecastUrl& url, const std::string& request,
-                            Clock::time_point deadline) {
+// A connected socket to the first of the host's addresses that takes the connection before
+// the deadline; each is tried in turn.
+std::optional<Socket> ConnectTo(const IcecastUrl& url, Clock::time_point deadline) {
   addrinfo hints{};
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
@@ -60,38 +56,58 @@ std::optional<int> StatusOf(const IcecastUrl& url, const std::string& request,
     return std::nullopt;
   }
   const std::unique_ptr<addrinfo, AddressListCloser> addresses(found);
-  const Socket socket(::socket(found->ai_family, found->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                               found->ai_protocol));
-  if (socket.fd() < 0) return std::nullopt;
-  if (connect(socket.fd(), found->ai_addr, found->ai_addrlen) != 0 && errno != EINPROGRESS) {
-    return std::nullopt;
+  for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
+    Socket socket(::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                           address->ai_protocol));
+    if (socket.fd() < 0) continue;
+    if (connect(socket.fd(), address->ai_addr, address->ai_addrlen) != 0 && errno != EINPROGRESS) {
+      continue;
+    }
+    if (!WaitFor(socket, POLLOUT, deadline)) continue;
+    int fault = 0;
+    socklen_t size = sizeof fault;
+    if (getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &fault, &size) != 0 || fault != 0) continue;
+    return socket;
   }
-  if (!WaitFor(socket, POLLOUT, deadline)) return std::nullopt;
-  int fault = 0;
-  socklen_t size = sizeof fault;
-  if (getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &fault, &size) != 0 || fault != 0) {
-    return std::nullopt;
-  }
+  return std::nullopt;
+}
+
+struct Answer {
+  int status = 0;
+  std::string body;  // its start, at most kMaxAnswer bytes in all
+};
+constexpr std::size_t kMaxAnswer = 8192;
+
+// Sends `request` and reads the answer until the server closes (HTTP/1.0) or the deadline.
+std::optional<Answer> Ask(const IcecastUrl& url, const std::string& request,
+                          Clock::time_point deadline) {
+  const std::optional<Socket> socket = ConnectTo(url, deadline);
+  if (!socket) return std::nullopt;
   // A request this small goes out at once into an empty socket.
-  if (send(socket.fd(), request.data(), request.size(), MSG_NOSIGNAL) !=
+  if (send(socket->fd(), request.data(), request.size(), MSG_NOSIGNAL) !=
       static_cast<ssize_t>(request.size())) {
     return std::nullopt;
   }
   std::string answer;
-  while (answer.find('\n') == std::string::npos && answer.size() < 256) {
-    if (!WaitFor(socket, POLLIN, deadline)) return std::nullopt;
-    char buffer[256];
-    const ssize_t got = recv(socket.fd(), buffer, sizeof buffer, 0);
+  while (answer.size() < kMaxAnswer) {
+    if (!WaitFor(*socket, POLLIN, deadline)) break;
+    char buffer[1024];
+    const ssize_t got = recv(socket->fd(), buffer, sizeof buffer, 0);
     if (got <= 0) break;
     answer.append(buffer, static_cast<std::size_t>(got));
   }
   const auto space = answer.find(' ');
-  if (answer.rfind("HTTP/", 0) != 0 || space == std::string::npos) return std::nullopt;
-  int status = 0;
+  if (answer.rfind("HTTP/", 0) != 0 || space == std::string::npos || space + 4 > answer.size()) {
+    return std::nullopt;
+  }
+  Answer result;
   const char* digits = answer.data() + space + 1;
-  const auto [end, error] = std::from_chars(digits, digits + 3, status);
+  const auto [end, error] = std::from_chars(digits, digits + 3, result.status);
   if (error != std::errc() || end != digits + 3) return std::nullopt;
-  return status;
+  if (const auto blank = answer.find("\r\n\r\n"); blank != std::string::npos) {
+    result.body = answer.substr(blank + 4);
+  }
+  return result;
 }
 
 std::string HostHeader(const IcecastUrl& url) {
@@ -99,13 +115,15 @@ std::string HostHeader(const IcecastUrl& url) {
   return (ipv6 ? "[" + url.host + "]" : url.host) + ":" + std::to_string(url.port);
 }
 
-// Every byte but letters, digits and -._~ as %XX.
+// Every byte but the ASCII letters, digits and -._~ as %XX, by byte value whatever the locale.
 std::string PercentEncoded(const std::string& text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (std::isalnum(byte) != 0 || c == '-' || c == '.' || c == '_' || c == '~') {
+    const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                       (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
+    if (plain) {
       out += c;
     } else {
       out += '%';
@@ -136,27 +154,37 @@ std::string Base64(const std::string& bytes) {
 
 }  // namespace
 
-std::optional<bool> MountHasSource(const IcecastUrl& url, std::chrono::milliseconds bound) {
-  const std::optional<int> status =
-      StatusOf(url,
-               "GET " + url.mount + " HTTP/1.0\r\nHost: " + HostHeader(url) +
-                   "\r\nUser-Agent: spin.deck\r\nIcy-MetaData: 0\r\n\r\n",
-               Clock::now() + bound);
-  if (!status) return std::nullopt;
-  return *status == 200;
+std::optional<Refusal> WhyRefused(const IcecastUrl& url, const std::string& password,
+                                  std::chrono::milliseconds bound) {
+  // The title command without its parameters: refused for a bad login, and otherwise
+  // answered "Source does not exist" for a free mount, "Missing parameter" for one in use.
+  const std::optional<Answer> answer =
+      Ask(url,
+          "GET /admin/metadata?mount=" + PercentEncoded(url.mount) + " HTTP/1.0\r\nHost: " +
+              HostHeader(url) + "\r\nUser-Agent: spin.deck\r\nAuthorization: Basic " +
+              Base64(url.user + ":" + password) + "\r\n\r\n",
+          Clock::now() + bound);
+  if (!answer) return std::nullopt;
+  if (answer->status == 401) return Refusal::kPassword;
+  if (answer->body.find("Source does not exist") != std::string::npos) {
+    return Refusal::kServerLimit;
+  }
+  return Refusal::kMountInUse;
 }
 
 bool SendTitle(const IcecastUrl& url, const std::string& password, const std::string& utf8,
                std::chrono::milliseconds bound) {
   const std::string target = "/admin/metadata?mode=updinfo&mount=" + PercentEncoded(url.mount) +
                              "&song=" + PercentEncoded(utf8) + "&charset=UTF-8";
-  const std::optional<int> status =
-      StatusOf(url,
-               "GET " + target + " HTTP/1.0\r\nHost: " + HostHeader(url) +
-                   "\r\nUser-Agent: spin.deck\r\nAuthorization: Basic " +
-                   Base64(url.user + ":" + password) + "\r\n\r\n",
-               Clock::now() + bound);
-  return status == 200;
+  const std::optional<Answer> answer =
+      Ask(url,
+          "GET " + target + " HTTP/1.0\r\nHost: " + HostHeader(url) +
+              "\r\nUser-Agent: spin.deck\r\nAuthorization: Basic " +
+              Base64(url.user + ":" + password) + "\r\n\r\n",
+          Clock::now() + bound);
+  // Icecast answers a refused update with 200 too, and says so in the body.
+  return answer && answer->status == 200 &&
+         answer->body.find("<return>1</return>") != std::string::npos;
 }
 
 }  // namespace platform

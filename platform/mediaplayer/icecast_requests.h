@@ -10,11 +10,19 @@
 
 namespace platform {
 
-// Asks, as a listener would, whether the mount is on the air: true when the server answers
-// 200 (a source is on it), false for any other answer; nothing when it gives none within
-// `bound`. libshout reports a refused password and a mount already taken alike; this tells
-// them apart.
-std::optional<bool> MountHasSource(const IcecastUrl& url, std::chrono::milliseconds bound);
+// Why the server refused a source's login, which libshout reports alike for every reason.
+enum class Refusal {
+  kPassword,     // the user or password is wrong
+  kMountInUse,   // another source (or our own lost connection) holds the mount
+  kServerLimit,  // the login is right and the mount free: a limit of the server's
+};
+
+// Tells the refusal apart with an authenticated request that changes nothing: the server's
+// admin answers 401 only for a bad login, and otherwise says whether the mount has a source.
+// Unlike a listener's look at the mount, a fallback mount cannot mislead it. Nothing when the
+// server gives no answer within `bound`.
+std::optional<Refusal> WhyRefused(const IcecastUrl& url, const std::string& password,
+                                  std::chrono::milliseconds bound);
 
 // Sets the mount's title ("song") from UTF-8 text, logging in as the source; true when the
 // server took it within `bound`.

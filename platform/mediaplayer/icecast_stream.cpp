@@ -15,6 +15,7 @@
 #include "platform/mediaplayer/mp3_stream_encoder.h"
 #include "platform/mediaplayer/shout_connection.h"
 #include "platform/mediaplayer/thread_end.h"
+#include "platform/mediaplayer/title_sender.h"
 
 namespace platform {
 namespace {
@@ -26,17 +27,21 @@ using namespace std::chrono_literals;
 constexpr auto kTick = 50ms;
 // What the player may have fed ahead of the stream: past this, its audio is dropped.
 constexpr double kBufferSeconds = 2.0;
-// The stream may fall this far behind the clock (a song's start, a slow output) before silence
-// fills the gap, and run this far ahead of it (an output that fills its buffer) before fed
-// audio waits in the buffer.
-constexpr double kMaxBehindSeconds = 0.3;
-constexpr double kMaxAheadSeconds = 1.0;
+// The stream carries what the player plays, at the pace the player's output sets. Silence
+// goes in only while nothing plays, or when a playing player has fed nothing for this long (a
+// hung sound server), well before Icecast drops a quiet source (10 s). A shorter hold-up is
+// only a delay: the listeners' buffers cover it, and the audio goes on where it stopped.
+constexpr auto kFeedGapBound = 2s;
+// Silence made up for a thread held longer than this is skipped rather than sent at once.
 constexpr double kMaxSilenceSeconds = 1.0;
 // Waits between tries to connect: doubled after each failure, back to the first after a
 // connection that lasted. A refused login waits the longest at once: it needs the user.
 constexpr auto kFirstRetry = 1s;
 constexpr auto kLastRetry = 60s;
 constexpr auto kLasting = 30s;
+// A mount found in use this soon after our own connection was lost is probably still held by
+// it: the server notices a dead source only when its writes fail or time out.
+constexpr auto kOwnMountHold = 15s;
 // A server that takes the connection but does not answer the login in this time is left.
 constexpr auto kLoginTimeout = 10s;
 // Audio libshout could not pass to the socket yet: past this much (4 s of the stream) the
@@ -45,10 +50,11 @@ constexpr std::size_t kMaxQueuedBytes = 64 * 1024;
 constexpr auto kStallLimit = 15s;
 // Requests beside the stream (a title, a look at the mount) wait this long for the server.
 constexpr auto kRequestBound = 1s;
-constexpr auto kTitleRetry = 5s;
-constexpr auto kThreadEndWait = 2s;
+// The thread's end is waited for this long from the request to end, so that the player's
+// own end, which runs meanwhile, stays within two seconds in all.
+constexpr auto kThreadEndWait = 1500ms;
 
-enum class Problem { kNone, kUnreachable, kPasswordRefused, kMountInUse };
+enum class Problem { kNone, kUnreachable, kPasswordRefused, kMountInUse, kServerRefused };
 
 // Writes each problem to standard error once while it lasts, and the recovery after one.
 class Reporter {
@@ -74,31 +80,27 @@ class Reporter {
 // The connection, the encoder and the stream's clock, driven one turn at a time.
 class Sender {
  public:
-  Sender(const IcecastUrl& url, const std::string& password, StreamBuffer& buffer)
+  Sender(const IcecastUrl& url, const std::string& password, const StreamOptions& options,
+         StreamBuffer& buffer)
       : url_(url),
         password_(password),
+        options_(options),
         buffer_(buffer),
         where_(ListenUrlOf(url)),
         reporter_(where_) {}
 
   void SetTitle(std::string utf8) {
     title_ = std::move(utf8);
-    titleSent_ = false;
-    nextTitleTry_ = {};
+    if (connected_) titles_.Send(*title_);
   }
 
   void Turn(Clock::time_point now) {
     if (!connected_) {
       // Nobody hears what is fed meanwhile.
       buffer_.Clear();
+      droppedFrames_ = buffer_.droppedFrames();
       Connect(now);
       return;
-    }
-    if (!titleSent_ && !title_.empty() && now >= nextTitleTry_) {
-      // libshout's own title update waits on the server without a bound; this one is bounded,
-      // and tried again a little later when the server did not take it.
-      titleSent_ = SendTitle(url_, password_, title_, kRequestBound);
-      if (!titleSent_) nextTitleTry_ = now + kTitleRetry;
     }
     Pump(now);
   }
@@ -108,7 +110,7 @@ class Sender {
     ShoutConnection::State state;
     if (!connection_) {
       if (now < nextTry_) return;
-      connection_ = std::make_unique<ShoutConnection>(url_, password_);
+      connection_ = std::make_unique<ShoutConnection>(url_, password_, options_);
       tryStarted_ = now;
       state = connection_->Open();
     } else {
@@ -117,11 +119,12 @@ class Sender {
     if (state == ShoutConnection::State::kConnected) {
       connected_ = true;
       start_ = now;
-      sentSeconds_ = 0.0;
+      lastFed_ = now;
+      silenceStart_.reset();
       stalledSince_.reset();
       encoder_.reset();
-      titleSent_ = false;
-      nextTitleTry_ = {};
+      // A new source has no title yet.
+      if (title_) titles_.Send(*title_);
       reporter_.Connected();
     } else if (state == ShoutConnection::State::kFailed) {
       Failed(now);
@@ -138,24 +141,37 @@ class Sender {
           "cannot stream to " + where_ + " (" + connection_->errorText() + "); trying again");
       return;
     }
-    // libshout says "login failed" for both of the server's refusals; a listener's look at
-    // the mount tells them apart.
-    const bool taken = MountHasSource(url_, kRequestBound).value_or(false);
+    // libshout says "login failed" for every refusal; a request of its own tells them apart.
+    // Nothing plays to the server meanwhile, so this thread may wait for it (bounded).
+    const std::optional<Refusal> why = WhyRefused(url_, password_, kRequestBound);
     connection_.reset();
+    if (why == Refusal::kMountInUse && lostAt_ && now - *lostAt_ < kOwnMountHold) {
+      // Most likely our own lost connection, which the server has not noticed yet: the normal
+      // backoff, so that the stream is back as soon as the server lets the mount go.
+      nextTry_ = now + retryWait_;
+      retryWait_ = std::min<Clock::duration>(retryWait_ * 2, kLastRetry);
+      return;
+    }
     nextTry_ = now + kLastRetry;
-    if (taken) {
+    if (why == Refusal::kMountInUse) {
       reporter_.Report(Problem::kMountInUse, "the mount " + url_.mount + " of " + where_ +
                                                  " already has a source; trying again every "
                                                  "minute");
-    } else {
+    } else if (why == Refusal::kPassword) {
       reporter_.Report(Problem::kPasswordRefused,
                        "the Icecast server refused the source password for " + where_ +
                            " (user \"" + url_.user + "\"); trying again every minute");
+    } else {
+      reporter_.Report(Problem::kServerRefused,
+                       "the Icecast server for " + where_ +
+                           " refused the source (it may have reached its limit of sources); "
+                           "trying again every minute");
     }
   }
 
   void LeaveAndRetry(Clock::time_point now, Problem problem, const std::string& message) {
     if (connected_ && now - start_ > kLasting) retryWait_ = kFirstRetry;
+    if (connected_) lostAt_ = now;
     connected_ = false;
     connection_.reset();
     encoder_.reset();
@@ -165,26 +181,27 @@ class Sender {
   }
 
   void Pump(Clock::time_point now) {
-    const double elapsed = std::chrono::duration<double>(now - start_).count();
     mp3_.clear();
-    while (sentSeconds_ < elapsed + kMaxAheadSeconds) {
-      std::optional<StreamBuffer::Piece> piece = buffer_.Take();
-      if (!piece) break;
+    bool fed = false;
+    while (std::optional<StreamBuffer::Piece> piece = buffer_.Take()) {
       Encode(piece->samples, piece->rate);
+      fed = true;
     }
-    if (sentSeconds_ < elapsed - kMaxBehindSeconds) {
-      // Nothing plays, or the player falls behind: silence up to the clock. A stream held up
-      // longer than a second skips the rest rather than encode it all at once.
-      sentSeconds_ = std::max(sentSeconds_, elapsed - kMaxSilenceSeconds);
-      const long rate = encoder_ ? encoder_->inputRate() : Mp3StreamEncoder::kOutputRate;
-      const auto frames = static_cast<std::size_t>(
-          std::lround((elapsed - sentSeconds_) * static_cast<double>(rate)));
-      silence_.assign(frames * 2, 0);
-      Encode(silence_, rate);
+    if (fed) {
+      lastFed_ = now;
+      silenceStart_.reset();
+    } else if (!buffer_.playing() || now - lastFed_ > kFeedGapBound) {
+      AddSilence(now);
     }
+    // Audio the player fed while the buffer was full is lost too.
+    const std::uint64_t dropped = buffer_.droppedFrames();
+    bool dropping = dropped != droppedFrames_;
+    droppedFrames_ = dropped;
     if (connection_->queuedBytes() > kMaxQueuedBytes) {
-      // The server takes the stream slower than it plays: this piece is dropped, and only
-      // what is queued goes on.
+      // The server takes the stream slower than it plays: this turn's MP3 is dropped, whole
+      // frames only (LAME hands out whole frames, and libshout queues all it is given), and
+      // only what is queued goes on.
+      dropping = dropping || !mp3_.empty();
       mp3_.clear();
       if (!stalledSince_) stalledSince_ = now;
       if (now - *stalledSince_ > kStallLimit) {
@@ -197,6 +214,7 @@ class Sender {
     } else {
       stalledSince_.reset();
     }
+    ReportDropping(dropping);
     if (mp3_.empty() && connection_->queuedBytes() == 0) return;
     // Sending (even nothing) also passes on what libshout still holds.
     if (!connection_->Send(mp3_)) {
@@ -206,25 +224,56 @@ class Sender {
     }
   }
 
+  // Tells dropped audio once when it begins, and once when the stream is whole again.
+  void ReportDropping(bool dropping) {
+    if (dropping && !droppingReported_) {
+      std::fprintf(stderr,
+                   "spin.deck: the stream to %s cannot keep up (a slow connection to the "
+                   "server); audio is being left out\n",
+                   where_.c_str());
+      droppingReported_ = true;
+    } else if (!dropping && droppingReported_ && connection_->queuedBytes() < kMaxQueuedBytes / 2) {
+      std::fprintf(stderr, "spin.deck: the stream to %s carries all of the audio again\n",
+                   where_.c_str());
+      droppingReported_ = false;
+    }
+  }
+
+  // Silence at the pace of the clock, from the moment nothing was there to send.
+  void AddSilence(Clock::time_point now) {
+    if (!silenceStart_) {
+      silenceStart_ = now;
+      silenceSeconds_ = 0.0;
+    }
+    const double due = std::chrono::duration<double>(now - *silenceStart_).count();
+    silenceSeconds_ = std::max(silenceSeconds_, due - kMaxSilenceSeconds);
+    const long rate = encoder_ ? encoder_->inputRate() : Mp3StreamEncoder::kOutputRate;
+    const auto frames =
+        static_cast<std::size_t>(std::floor((due - silenceSeconds_) * static_cast<double>(rate)));
+    if (frames == 0) return;
+    silence_.assign(frames * 2, 0);
+    Encode(silence_, rate);
+    silenceSeconds_ += static_cast<double>(frames) / static_cast<double>(rate);
+  }
+
   // Encodes interleaved stereo audio at `rate`; a new rate gets a new encoder, so that the
   // stream goes on at 44.1 kHz.
   void Encode(const std::vector<std::int16_t>& samples, long rate) {
     if (!encoder_ || encoder_->inputRate() != rate) {
       if (encoder_) encoder_->Flush(mp3_);
-      encoder_ = std::make_unique<Mp3StreamEncoder>(rate);
+      encoder_ = std::make_unique<Mp3StreamEncoder>(rate, options_);
     }
-    const double seconds = static_cast<double>(samples.size() / 2) / static_cast<double>(rate);
     if (encoder_->valid()) {
       encoder_->Encode(samples, mp3_);
-      sentSeconds_ += seconds;
     } else {
-      // A rate LAME cannot take: its time is left to the silence.
+      // A rate LAME cannot take: that audio is left out.
       encoder_.reset();
     }
   }
 
   const IcecastUrl url_;
   const std::string password_;
+  const StreamOptions options_;
   StreamBuffer& buffer_;
   const std::string where_;
   Reporter reporter_;
@@ -234,27 +283,35 @@ class Sender {
   Clock::time_point tryStarted_;
   Clock::time_point nextTry_;
   Clock::duration retryWait_ = kFirstRetry;
+  std::optional<Clock::time_point> lostAt_;  // when a connection was last lost
 
   std::unique_ptr<Mp3StreamEncoder> encoder_;
-  Clock::time_point start_;   // when the connection was made: the stream's time zero
-  double sentSeconds_ = 0.0;  // audio encoded since then
+  Clock::time_point start_;    // when the connection was made
+  Clock::time_point lastFed_;  // when the player's audio last came
+  // While silence fills the stream: since when, and how much of it went out.
+  std::optional<Clock::time_point> silenceStart_;
+  double silenceSeconds_ = 0.0;
   std::optional<Clock::time_point> stalledSince_;
+  std::uint64_t droppedFrames_ = 0;  // the buffer's count as last seen
+  bool droppingReported_ = false;
   std::vector<unsigned char> mp3_;
   std::vector<std::int16_t> silence_;
 
-  std::string title_;
-  bool titleSent_ = true;
-  Clock::time_point nextTitleTry_;
+  std::optional<std::string> title_;  // none until the owner gave one
+  TitleSender titles_{url_, password_};
 };
 
 }  // namespace
 
-IcecastStream::IcecastStream(IcecastUrl url, std::string password)
-    : buffer_(std::make_shared<StreamBuffer>(kBufferSeconds)),
-      shared_(std::make_shared<Shared>(std::move(url), std::move(password), buffer_)),
+IcecastStream::IcecastStream(IcecastUrl url, std::string password, StreamOptions options)
+    : buffer_(std::make_shared<StreamBuffer>(
+          kBufferSeconds, static_cast<float>(std::pow(10.0, options.gainDb / 20.0)))),
+      shared_(std::make_shared<Shared>(std::move(url), std::move(password), std::move(options),
+                                       buffer_)),
       thread_([shared = shared_] { Run(*shared); }) {}
 
 void IcecastStream::Quit() {
+  if (!quitAt_) quitAt_ = Clock::now();
   std::lock_guard lock(shared_->mutex);
   shared_->quit = true;
   shared_->wake.notify_one();
@@ -262,7 +319,9 @@ void IcecastStream::Quit() {
 
 IcecastStream::~IcecastStream() {
   Quit();
-  JoinOrLetGo(thread_, *shared_, kThreadEndWait);
+  const auto left =
+      std::chrono::ceil<std::chrono::milliseconds>(*quitAt_ + kThreadEndWait - Clock::now());
+  JoinOrLetGo(thread_, *shared_, std::max(left, std::chrono::milliseconds(0)));
 }
 
 void IcecastStream::SetTitle(std::string utf8) {
@@ -280,7 +339,7 @@ void IcecastStream::Run(Shared& s) {
   sigaddset(&pipe, SIGPIPE);
   pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
   {
-    Sender sender(s.url, s.password, *s.buffer);
+    Sender sender(s.url, s.password, s.options, *s.buffer);
     while (true) {
       std::optional<std::string> title;
       {

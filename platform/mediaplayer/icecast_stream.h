@@ -5,27 +5,31 @@
 // background and again after any loss, waiting 1 s, 2 s, 4 s ... up to a minute between tries;
 // while it is not connected, fed audio is dropped. Problems go to standard error, once each
 // while they last. Nothing here waits on the network on the owner's thread or the player's.
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "platform/mediaplayer/icecast_url.h"
 #include "platform/mediaplayer/stream_buffer.h"
+#include "platform/mediaplayer/stream_options.h"
 
 namespace platform {
 
 class IcecastStream {
  public:
-  IcecastStream(IcecastUrl url, std::string password);
-  // Ends the thread, closing the connection; returns within about two seconds. A thread held
-  // longer (a host name look-up that hangs) is let go: it owns all it touches.
+  IcecastStream(IcecastUrl url, std::string password, StreamOptions options = {});
+  // Ends the thread, closing the connection; returns within two seconds of Quit (or of its own
+  // start, without Quit). A thread held longer (a host name look-up that hangs) is let go: it
+  // owns all it touches.
   ~IcecastStream();
   IcecastStream(const IcecastStream&) = delete;
   IcecastStream& operator=(const IcecastStream&) = delete;
 
-  // Asks the thread to end without waiting for it; the destructor then waits less.
+  // Asks the thread to end without waiting for it; the destructor's wait counts from here.
   void Quit();
 
   // Where the player hands over what it plays.
@@ -35,10 +39,15 @@ class IcecastStream {
 
  private:
   struct Shared {
-    Shared(IcecastUrl url, std::string password, std::shared_ptr<StreamBuffer> buffer)
-        : url(std::move(url)), password(std::move(password)), buffer(std::move(buffer)) {}
+    Shared(IcecastUrl url, std::string password, StreamOptions options,
+           std::shared_ptr<StreamBuffer> buffer)
+        : url(std::move(url)),
+          password(std::move(password)),
+          options(std::move(options)),
+          buffer(std::move(buffer)) {}
     const IcecastUrl url;
     const std::string password;
+    const StreamOptions options;
     const std::shared_ptr<StreamBuffer> buffer;
 
     std::mutex mutex;
@@ -55,6 +64,7 @@ class IcecastStream {
 
   std::shared_ptr<StreamBuffer> buffer_;
   std::shared_ptr<Shared> shared_;
+  std::optional<std::chrono::steady_clock::time_point> quitAt_;
   std::thread thread_;
 };
 

@@ -29,17 +29,19 @@ MediaPlayer::MediaPlayer(QObject* parent) : QObject(parent) {
 }
 
 MediaPlayer::~MediaPlayer() {
-  // The stream's thread winds down while the others are stopped.
+  // The stream's thread winds down while the others are stopped; its wait counts from here,
+  // so the whole end stays within its bound.
   if (stream_) stream_->Quit();
   scanner_.reset();
   engine_.reset();
   stream_.reset();
 }
 
-void MediaPlayer::StartStream(const IcecastUrl& url, const std::string& password) {
+void MediaPlayer::StartStream(const IcecastUrl& url, const std::string& password,
+                              const StreamOptions& options) {
   engine_->SetStreamBuffer(nullptr);
   stream_.reset();  // its connection is closed before the new one is made
-  stream_ = std::make_unique<IcecastStream>(url, password);
+  stream_ = std::make_unique<IcecastStream>(url, password, options);
   // The new stream goes on with the title of the one it replaces.
   if (!streamTitle_.empty()) stream_->SetTitle(streamTitle_);
   engine_->SetStreamBuffer(stream_->buffer());
@@ -77,7 +79,10 @@ void MediaPlayer::Open(const std::string& path) {
 }
 
 void MediaPlayer::Play() {
+  const bool wasStopped = PlayState() == 0;
   engine_->Play();
+  // Listeners see the song's title again.
+  if (stream_ && wasStopped && !FileName().empty()) stream_->SetTitle(streamTitle_);
   emit StateChanged();
 }
 
@@ -88,6 +93,8 @@ void MediaPlayer::Pause() {
 
 void MediaPlayer::Stop() {
   engine_->Stop();
+  // Nothing plays: listeners see no title rather than the stopped song's.
+  if (stream_) stream_->SetTitle("");
   emit StateChanged();
 }
 

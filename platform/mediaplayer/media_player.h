@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/mediaplayer/icecast_url.h"
+#include "platform/mediaplayer/stream_options.h"
 
 namespace platform {
 
@@ -84,11 +85,14 @@ class MediaPlayer : public QObject {
   // `url`, logging in with `password`; a stream started before is closed first. Returns at
   // once: the connection is made, and made again after any loss, on the stream's own thread.
   // Problems (refused login, mount in use, server gone) go to standard error, each once while
-  // it lasts. The stream gets the audio after the rate change and the volume, as MP3 at
-  // 128 kbit/s and 44.1 kHz; what the sound server does with it later (the computer's own
-  // volume) does not reach the stream, nor does a slow or lost server reach the sound server.
-  void StartStream(const IcecastUrl& url, const std::string& password);
-  // The title listeners see from now on (Windows-1252 text); ignored without a stream.
+  // it lasts. The stream gets the audio after the rate change, at full level times the
+  // options' gain whatever the volume, as MP3 at the options' bit rate and 44.1 kHz; what the
+  // sound server does with it later (the computer's own volume) does not reach the stream,
+  // nor does a slow or lost server reach the sound server.
+  void StartStream(const IcecastUrl& url, const std::string& password,
+                   const StreamOptions& options = {});
+  // The title listeners see from now on (Windows-1252 text); ignored without a stream. Stop
+  // clears it for listeners, and Play of a stopped song shows it again.
   void SetStreamTitle(const std::string& title);
   // True once StartStream was called.
   bool Streaming() const { return stream_ != nullptr; }

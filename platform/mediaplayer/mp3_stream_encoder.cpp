@@ -5,10 +5,6 @@
 namespace platform {
 namespace {
 
-// LAME's speed/quality trade-off, 0 (best, slowest) to 9: 7 is its "fast" setting, clean for
-// a 128 kbit/s stream and a fraction of the default's CPU.
-constexpr int kQuality = 7;
-
 // LAME's own advice for the worst case of an output buffer.
 std::size_t MaxBytesFor(std::size_t frames) {
   return frames + frames / 4 + 7200;
@@ -20,16 +16,17 @@ void Mp3StreamEncoder::Closer::operator()(lame_global_struct* lame) const {
   lame_close(lame);
 }
 
-Mp3StreamEncoder::Mp3StreamEncoder(long inputRate) : inputRate_(inputRate) {
+Mp3StreamEncoder::Mp3StreamEncoder(long inputRate, const StreamOptions& options)
+    : inputRate_(inputRate) {
   std::unique_ptr<lame_global_struct, Closer> lame(lame_init());
   if (!lame || inputRate <= 0) return;
   lame_set_num_channels(lame.get(), 2);
   lame_set_in_samplerate(lame.get(), static_cast<int>(inputRate));
   lame_set_out_samplerate(lame.get(), static_cast<int>(kOutputRate));
   lame_set_VBR(lame.get(), vbr_off);
-  lame_set_brate(lame.get(), kKilobitsPerSecond);
+  lame_set_brate(lame.get(), options.kilobitsPerSecond);
   lame_set_mode(lame.get(), JOINT_STEREO);
-  lame_set_quality(lame.get(), kQuality);
+  lame_set_quality(lame.get(), options.quality);
   lame_set_bWriteVbrTag(lame.get(), 0);
   if (lame_init_params(lame.get()) < 0) return;
   lame_ = std::move(lame);

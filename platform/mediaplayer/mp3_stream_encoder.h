@@ -1,11 +1,13 @@
 #pragma once
-// LAME, set up for the stream: 128 kbit/s constant bit rate, joint stereo, always 44.1 kHz out
-// whatever rate the audio comes in at (LAME resamples), no Xing/Info frame (a stream has no
-// length). One encoder serves one input rate; a new rate needs a new encoder.
+// LAME, set up for the stream: a constant bit rate (128 kbit/s by default), joint stereo,
+// always 44.1 kHz out whatever rate the audio comes in at (LAME resamples), no Xing/Info frame (a
+// stream has no length). One encoder serves one input rate; a new rate needs a new encoder.
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
+
+#include "platform/mediaplayer/stream_options.h"
 
 struct lame_global_struct;
 
@@ -14,9 +16,8 @@ namespace platform {
 class Mp3StreamEncoder {
  public:
   static constexpr long kOutputRate = 44100;
-  static constexpr int kKilobitsPerSecond = 128;
-
-  explicit Mp3StreamEncoder(long inputRate);
+  // At the options' bit rate and quality.
+  Mp3StreamEncoder(long inputRate, const StreamOptions& options);
   // False when LAME refused the settings (an input rate it cannot resample).
   bool valid() const { return lame_ != nullptr; }
   long inputRate() const { return inputRate_; }

@@ -134,6 +134,7 @@ void PlaybackEngine::Run(Shared& s) {
     RateResampler resampler;
     std::vector<float> decoded(kPieceFrames * SongDecoder::kChannels);
     std::vector<std::int16_t> pcm;
+    std::vector<std::int16_t> streamPcm;
     std::shared_ptr<StreamBuffer> stream;
     const auto interrupted = [&s] { return s.commandPending.load(); };
     const auto publishOutputName = [&] {
@@ -174,6 +175,8 @@ void PlaybackEngine::Run(Shared& s) {
       }
       if (newSong) output.NewSong();
       if (seek && song) song->Seek(*seek);
+      // The stream fills the time with silence while nothing plays.
+      if (stream && (state != kPlaying || !song)) stream->Idle();
       if (state == kStopped || !song) {
         output.Stop();
         continue;
@@ -190,6 +193,7 @@ void PlaybackEngine::Run(Shared& s) {
 
       if (frames == 0) {
         // The whole song has been handed over; it has ended once the output has played it.
+        if (stream) stream->Idle();
         if (!output.Drain(interrupted)) continue;
         bool ended = false;
         {
@@ -213,9 +217,13 @@ void PlaybackEngine::Run(Shared& s) {
 
       const long inputRate = std::lround(static_cast<double>(song->sampleRate()) * s.rate.load());
       resampler.Configure(inputRate, outputRate);  // on failure the previous rate stays
-      ToPcm16(resampler.Process(decoded.data(), frames), s.gain.load(), pcm);
-      // Copied before the output gets it: a sink may change the buffer.
-      if (stream) stream->Feed(pcm, outputRate);
+      const std::span<const float> played = resampler.Process(decoded.data(), frames);
+      ToPcm16(played, s.gain.load(), pcm);
+      // The stream has a level of its own: the local volume is the DJ's speakers only.
+      if (stream) {
+        ToPcm16(played, stream->gain(), streamPcm);
+        stream->Feed(streamPcm, outputRate);
+      }
       output.Write(pcm);
       publishOutputName();
 

@@ -21,13 +21,18 @@ void ShoutConnection::Closer::operator()(shout* connection) const {
   shout_free(connection);
 }
 
-ShoutConnection::ShoutConnection(const IcecastUrl& url, const std::string& password) {
+ShoutConnection::ShoutConnection(const IcecastUrl& url, const std::string& password,
+                                 const StreamOptions& options) {
   std::call_once(shoutInitialized, [] { shout_init(); });
   shout_.reset(shout_new());
   if (!shout_) return;
   shout_t* s = shout_.get();
   const std::string rate = std::to_string(Mp3StreamEncoder::kOutputRate);
-  const std::string bitrate = std::to_string(Mp3StreamEncoder::kKilobitsPerSecond);
+  const std::string bitrate = std::to_string(options.kilobitsPerSecond);
+  // The station's headers; an empty one is left out.
+  const auto meta = [s](const char* name, const std::string& value) {
+    return value.empty() || shout_set_meta(s, name, value.c_str()) == SHOUTERR_SUCCESS;
+  };
   const bool ok = shout_set_host(s, url.host.c_str()) == SHOUTERR_SUCCESS &&
                   shout_set_port(s, static_cast<unsigned short>(url.port)) == SHOUTERR_SUCCESS &&
                   shout_set_user(s, url.user.c_str()) == SHOUTERR_SUCCESS &&
@@ -41,7 +46,10 @@ ShoutConnection::ShoutConnection(const IcecastUrl& url, const std::string& passw
                       SHOUTERR_SUCCESS &&
                   shout_set_nonblocking(s, 1) == SHOUTERR_SUCCESS &&
                   shout_set_agent(s, "spin.deck") == SHOUTERR_SUCCESS &&
-                  shout_set_meta(s, SHOUT_META_NAME, "spin.deck") == SHOUTERR_SUCCESS &&
+                  meta(SHOUT_META_NAME, options.name) && meta(SHOUT_META_GENRE, options.genre) &&
+                  meta(SHOUT_META_DESCRIPTION, options.description) &&
+                  meta(SHOUT_META_URL, options.url) &&
+                  shout_set_public(s, options.listed ? 1 : 0) == SHOUTERR_SUCCESS &&
                   shout_set_audio_info(s, SHOUT_AI_BITRATE, bitrate.c_str()) == SHOUTERR_SUCCESS &&
                   shout_set_audio_info(s, SHOUT_AI_SAMPLERATE, rate.c_str()) == SHOUTERR_SUCCESS &&
                   shout_set_audio_info(s, SHOUT_AI_CHANNELS, "2") == SHOUTERR_SUCCESS;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/mediaplayer/icecast_url.h"
+#include "platform/mediaplayer/stream_options.h"
 
 struct shout;
 
@@ -17,7 +18,7 @@ class ShoutConnection {
  public:
   enum class State { kConnecting, kConnected, kFailed };
 
-  ShoutConnection(const IcecastUrl& url, const std::string& password);
+  ShoutConnection(const IcecastUrl& url, const std::string& password, const StreamOptions& options);
   ~ShoutConnection();
   ShoutConnection(const ShoutConnection&) = delete;
   ShoutConnection& operator=(const ShoutConnection&) = delete;

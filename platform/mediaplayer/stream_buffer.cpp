@@ -13,7 +13,7 @@ double SecondsOf(std::size_t samples, long rate) {
 
 }  // namespace
 
-StreamBuffer::StreamBuffer(double seconds) : capacitySeconds_(seconds) {}
+StreamBuffer::StreamBuffer(double seconds, float gain) : capacitySeconds_(seconds), gain_(gain) {}
 
 void StreamBuffer::Feed(std::span<const std::int16_t> interleaved, long rate) {
   if (interleaved.empty() || rate <= 0) return;
@@ -22,6 +22,7 @@ void StreamBuffer::Feed(std::span<const std::int16_t> interleaved, long rate) {
     std::lock_guard lock(mutex_);
     if (queuedSeconds_ + seconds > capacitySeconds_) {
       droppedFrames_ += interleaved.size() / kChannels;
+      playing_ = true;
       return;
     }
   }
@@ -31,6 +32,17 @@ void StreamBuffer::Feed(std::span<const std::int16_t> interleaved, long rate) {
   std::lock_guard lock(mutex_);
   queuedSeconds_ += seconds;
   pieces_.push_back(std::move(piece));
+  playing_ = true;
+}
+
+void StreamBuffer::Idle() {
+  std::lock_guard lock(mutex_);
+  playing_ = false;
+}
+
+bool StreamBuffer::playing() const {
+  std::lock_guard lock(mutex_);
+  return playing_;
 }
 
 std::optional<StreamBuffer::Piece> StreamBuffer::Take() {
@@ -47,7 +59,6 @@ void StreamBuffer::Clear() {
   std::deque<Piece> dropped;
   {
     std::lock_guard lock(mutex_);
-    for (const Piece& piece : pieces_) droppedFrames_ += piece.samples.size() / kChannels;
     dropped.swap(pieces_);
     queuedSeconds_ = 0.0;
   }

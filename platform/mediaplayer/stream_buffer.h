@@ -19,14 +19,22 @@ class StreamBuffer {
     std::vector<std::int16_t> samples;  // interleaved stereo
   };
 
-  // Holds at most `seconds` of audio.
-  explicit StreamBuffer(double seconds);
+  // Holds at most `seconds` of audio; the player feeds it at `gain` (linear).
+  StreamBuffer(double seconds, float gain);
+  float gain() const { return gain_; }
 
   // From the playback thread: queues a copy of the piece, or drops it when the queue is full.
+  // The player counts as playing from then on.
   void Feed(std::span<const std::int16_t> interleaved, long rate);
+  // From the playback thread: nothing plays now (stopped, paused, or a song's end reached),
+  // so the stream may fill the time with silence at once.
+  void Idle();
+  // Whether the player plays: fed since it was last idle (and not idle since it was made).
+  bool playing() const;
   // From the stream's thread: the oldest piece, if any.
   std::optional<Piece> Take();
-  // Drops everything queued (counted), as while the server cannot be reached.
+  // Drops everything queued, as while the server cannot be reached (not counted: nobody
+  // listens then).
   void Clear();
   // Seconds of audio queued.
   double queuedSeconds() const;
@@ -35,11 +43,13 @@ class StreamBuffer {
 
  private:
   const double capacitySeconds_;
+  const float gain_;
   mutable std::mutex mutex_;
   // Guarded by mutex_:
   std::deque<Piece> pieces_;
   double queuedSeconds_ = 0.0;
   std::uint64_t droppedFrames_ = 0;
+  bool playing_ = false;
 };
 
 }  // namespace platform

@@ -45,7 +45,7 @@ void StartStreamAtStartup(RuntimeState& state) {
     return;
   }
   state.streamListenUrl = settings->listenUrl;
-  state.player.StartStream(settings->url, settings->password);
+  state.player.StartStream(settings->url, settings->password, settings->options);
 }
 
 void ListenCommand(RuntimeState& state, const std::string& argument, const ReplyFragments&) {

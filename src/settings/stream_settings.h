@@ -7,11 +7,19 @@
 //   URL=icecast://source@host:8000/spindeck.mp3
 //   PASSWORDFILE=stream-password.txt   (relative to the program folder, or absolute)
 //   LISTENURL=http://radio.example/spindeck.mp3   (optional; the http form of URL by default)
+//   BITRATE=128        kbit/s, constant (32 to 320, as MP3 has them)
+//   QUALITY=2          LAME's, 0 (best, slowest) to 9
+//   FORMAT=mp3         the only one
+//   STREAMGAIN=0       the stream's level in dB (-60 to 20): the music at full level, whatever
+//                      the DJ's own volume, times this
+//   NAME=, GENRE=, DESCRIPTION=, STATIONURL=   the station as Icecast shows it
+//   PUBLIC=0           1: listed in Icecast's public directories
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "platform/mediaplayer/icecast_url.h"
+#include "platform/mediaplayer/stream_options.h"
 
 namespace spindeck {
 
@@ -21,6 +29,7 @@ struct StreamSettings {
   platform::IcecastUrl url;
   std::string password;   // the password file's first line
   std::string listenUrl;  // where listeners hear the stream (Windows-1252 settings text)
+  platform::StreamOptions options;
 };
 
 // The stream's settings from the settings file `settingsFile`, with PASSWORDFILE taken
@@ -32,8 +41,10 @@ std::optional<StreamSettings> ReadStreamSettings(const std::filesystem::path& se
                                                  std::string& problem);
 
 // The password in `file`: its first line, without its line end. Nothing, with the reason in
-// `problem`, when the file is missing, unreadable, empty, or open to other users than its
-// owner (any permission for the group or for others): a password others may read is no secret.
+// `problem`, when the file is missing, not a plain file, unreadable, empty, owned by another
+// user than the program's (effective) one, or open to other users than its owner (any
+// permission for the group or for others): a password others may read is no secret. The file
+// is opened once and the open file is checked, so it cannot be swapped between check and read.
 std::optional<std::string> ReadPasswordFile(const std::filesystem::path& file,
                                             std::string& problem);
 

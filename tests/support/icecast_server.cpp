@@ -140,6 +140,14 @@ bool IcecastServer::WriteConfig() {
               Element("mount", options_.relayMount) + Element("local-mount", options_.relayMount) +
               Element("on-demand", "0") + Element("relay-shoutcast-metadata", "1") + "</relay>";
   }
+  // Titles inside MP3 streams go out in UTF-8 (Icecast's default there is ISO-8859-1, which
+  // has no room for a dash or a quote mark of Windows-1252), on every mount.
+  config += "<mount type=\"default\">" + Element("charset", "UTF-8") + "</mount>";
+  if (!options_.fallbackMount.empty()) {
+    config += "<mount type=\"normal\">" + Element("mount-name", options_.mount) +
+              Element("fallback-mount", options_.fallbackMount) + Element("charset", "UTF-8") +
+              "</mount>";
+  }
   config += Element("fileserve", "1");
   config += "<paths>" + Element("basedir", "/usr/share/icecast2") +
             Element("logdir", logFolder.toStdString()) +

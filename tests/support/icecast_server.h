@@ -29,6 +29,8 @@ struct IcecastOptions {
   // here under the same mount name. No relay while relayPort is 0.
   int relayPort = 0;
   std::string relayMount;
+  // Listeners of `mount` are moved to this mount while `mount` has no source (none when empty).
+  std::string fallbackMount;
 };
 
 class IcecastServer {

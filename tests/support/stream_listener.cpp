@@ -76,7 +76,7 @@ StreamListener::~StreamListener() {
   socket_.abort();
 }
 
-bool StreamListener::Connect(const std::string& url, int timeoutMs) {
+bool StreamListener::Connect(const std::string& url, int timeoutMs, bool icyTitles) {
   const QUrl address(QString::fromStdString(url));
   if (!decoder_ || !address.isValid()) return false;
   const QDeadlineTimer deadline(timeoutMs);
@@ -89,18 +89,26 @@ bool StreamListener::Connect(const std::string& url, int timeoutMs) {
   }
   socket_.write("GET " + address.path(QUrl::FullyEncoded).toUtf8() +
                 " HTTP/1.0\r\nHost: " + address.host().toUtf8() +
-                "\r\nUser-Agent: spindeck-test-listener\r\nIcy-MetaData: 0\r\n\r\n");
+                "\r\nUser-Agent: spindeck-test-listener\r\nIcy-MetaData: " +
+                (icyTitles ? "1" : "0") + "\r\n\r\n");
   while (!headerDone_) {
     header_ += socket_.readAll();
     const qsizetype end = header_.indexOf("\r\n\r\n");
     if (end >= 0) {
-      const QByteArray rest = header_.mid(end + 4);
+      QByteArray rest = header_.mid(end + 4);
       header_.truncate(end);
       headerDone_ = true;
       if (!header_.startsWith("HTTP/1.0 200") && !header_.startsWith("HTTP/1.1 200")) {
         socket_.abort();
         return false;
       }
+      for (const QByteArray& line : header_.split('\n')) {
+        if (line.toLower().startsWith("icy-metaint:")) {
+          metaInterval_ = line.mid(12).trimmed().toLong();
+          audioLeft_ = metaInterval_;
+        }
+      }
+      rest = WithoutMetadata(rest);
       mpg123_feed(decoder_.get(), reinterpret_cast<const unsigned char*>(rest.constData()),
                   static_cast<std::size_t>(rest.size()));
       return Decode();
@@ -111,8 +119,34 @@ bool StreamListener::Connect(const std::string& url, int timeoutMs) {
   return true;
 }
 
+QByteArray StreamListener::WithoutMetadata(const QByteArray& bytes) {
+  if (metaInterval_ <= 0) return bytes;
+  QByteArray audio;
+  for (qsizetype at = 0; at < bytes.size();) {
+    if (audioLeft_ > 0) {
+      const qsizetype take = std::min<qsizetype>(audioLeft_, bytes.size() - at);
+      audio += bytes.mid(at, take);
+      audioLeft_ -= take;
+      at += take;
+      continue;
+    }
+    block_ += bytes[at++];
+    const auto length = static_cast<qsizetype>(static_cast<unsigned char>(block_[0])) * 16;
+    if (block_.size() < length + 1) continue;
+    const QByteArray text = block_.mid(1);
+    const qsizetype start = text.indexOf("StreamTitle='");
+    if (start >= 0) {
+      const qsizetype end = text.indexOf("';", start + 13);
+      icyTitle_ = text.mid(start + 13, end < 0 ? -1 : end - start - 13).toStdString();
+    }
+    block_.clear();
+    audioLeft_ = metaInterval_;
+  }
+  return audio;
+}
+
 bool StreamListener::Decode() {
-  const QByteArray bytes = socket_.readAll();
+  const QByteArray bytes = WithoutMetadata(socket_.readAll());
   if (!bytes.isEmpty() &&
       mpg123_feed(decoder_.get(), reinterpret_cast<const unsigned char*>(bytes.constData()),
                   static_cast<std::size_t>(bytes.size())) != MPG123_OK) {

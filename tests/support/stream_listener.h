@@ -22,8 +22,9 @@ class StreamListener {
   StreamListener& operator=(const StreamListener&) = delete;
 
   // Connects to http://HOST:PORT/MOUNT and waits for the server's answer: true when it
-  // accepted the listener (200).
-  bool Connect(const std::string& url, int timeoutMs = 10000);
+  // accepted the listener (200). With `icyTitles`, asks for the titles inside the stream
+  // (Icy-MetaData: 1), as internet radio players do; icyTitle() then tells the latest.
+  bool Connect(const std::string& url, int timeoutMs = 10000, bool icyTitles = false);
   // The next `seconds` of the stream as mono samples (-1..1) at rate(), waiting for them up to
   // `timeoutMs`; nothing when they did not all come in time or the stream ended first.
   std::optional<std::vector<float>> Read(double seconds, int timeoutMs);
@@ -34,10 +35,14 @@ class StreamListener {
   bool connected() const;
   // The stream's sample rate; 0 before the first audio was decoded.
   long rate() const { return rate_; }
+  // The latest StreamTitle inside the stream, as its bytes came (nothing before the first).
+  const std::optional<std::string>& icyTitle() const { return icyTitle_; }
 
  private:
   // Decodes what arrived into samples_; false on a decoder fault.
   bool Decode();
+  // Takes the Icy metadata blocks out of `bytes`, keeping their titles; the rest is audio.
+  QByteArray WithoutMetadata(const QByteArray& bytes);
 
   QTcpSocket socket_;
   std::unique_ptr<mpg123_handle_struct, void (*)(mpg123_handle_struct*)> decoder_;
@@ -45,6 +50,12 @@ class StreamListener {
   QByteArray header_;
   std::vector<float> samples_;
   long rate_ = 0;
+  // Icy metadata: audio bytes between blocks (0: none), what is left before the next block,
+  // and the block being read (its length byte first).
+  long metaInterval_ = 0;
+  long audioLeft_ = 0;
+  QByteArray block_;
+  std::optional<std::string> icyTitle_;
 };
 
 // The frequency (Hz, 50..5000) with the most energy in `samples` at `rate`.

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -97,6 +98,11 @@ class StreamTest : public ::testing::Test {
     return listener.Read(seconds, 20000).value_or(std::vector<float>{});
   }
 
+  // How much louder `a` is than `b`, in decibels.
+  static double DecibelsBetween(const std::vector<float>& a, const std::vector<float>& b) {
+    return 20.0 * std::log10(std::max(RmsOf(a), 1e-9) / std::max(RmsOf(b), 1e-9));
+  }
+
   // The quietest 10 ms of the samples: a gap or a dropped piece in a steady tone shows here.
   static double QuietestRms(const std::vector<float>& samples, long rate) {
     const auto window = static_cast<std::size_t>(rate / 100);
@@ -138,11 +144,13 @@ TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAnd
   const std::vector<float> faster = HearNext(listener, 3.0);
   EXPECT_NEAR(StrongestFrequency(faster, listener.rate()), 528.0, 3.0);
 
+  // The DJ's own volume is his speakers' only: the stream stays at full level.
   player.SetRate(1.0);
+  const std::vector<float> full = HearNext(listener, 2.0);
   player.SetVolume(MediaPlayer::kMinVolume);
   const std::vector<float> quiet = HearNext(listener, 2.0);
   ASSERT_FALSE(quiet.empty());
-  EXPECT_LT(RmsOf(quiet), 0.001);
+  EXPECT_NEAR(DecibelsBetween(quiet, full), 0.0, 0.5);
 
   player.SetVolume(0);
   player.Stop();
@@ -150,7 +158,27 @@ TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAnd
   ASSERT_FALSE(stopped.empty());
   EXPECT_LT(RmsOf(stopped), 0.001);
   EXPECT_TRUE(listener.connected());
+  // Stopped: listeners see no title; the song played again brings its title back.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title(kMount) == std::string(); }, 5000))
+      << server.Title(kMount).value_or("(no source)");
+  player.Play();
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return server.Title(kMount) == std::string("modem hearts - caf\u00e1"); }, 5000));
+  player.Stop();
 
+  // A listener that asks for titles inside the stream gets them whole, in UTF-8.
+  StreamListener icy;
+  ASSERT_TRUE(icy.Connect(server.ListenUrl(kMount), 10000, true));
+  player.SetStreamTitle("caf\xE1 \x96 next song");
+  const std::string utf8 = "caf\u00e1 \u2013 next song";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title(kMount) == utf8; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        icy.Read(0.1, 100);
+        return icy.icyTitle() == utf8;
+      },
+      10000))
+      << icy.icyTitle().value_or("(none)");
   player.SetStreamTitle("next song");
   EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title(kMount) == "next song"; }, 5000));
 
@@ -160,9 +188,15 @@ TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAnd
   EXPECT_EQ(listener.rate(), 44100);
   EXPECT_NEAR(StrongestFrequency(resampled, listener.rate()), 880.0, 3.0);
 
-  // A stream started anew, here to another mount, keeps the title.
-  player.StartStream(IcecastUrl{"source", "127.0.0.1", server.port(), "/other.mp3"}, "hackme");
+  // A stream started anew, here to another mount, keeps the title; its own gain sets its level.
+  platform::StreamOptions options;
+  options.gainDb = -6.0;
+  player.StartStream(IcecastUrl{"source", "127.0.0.1", server.port(), "/other.mp3"}, "hackme",
+                     options);
   EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title("/other.mp3") == "next song"; }, 10000));
+  StreamListener other;
+  ASSERT_TRUE(other.Connect(server.ListenUrl("/other.mp3")));
+  EXPECT_NEAR(DecibelsBetween(HearNext(other, 2.0), resampled), -6.0, 0.5);
 }
 
 TEST_F(StreamTest, ServerRestartBringsTheStreamBackWhilePlaybackGoesOn) {
@@ -198,8 +232,13 @@ TEST_F(StreamTest, ServerRestartBringsTheStreamBackWhilePlaybackGoesOn) {
 TEST_F(StreamTest, RefusedLoginIsToldOnceAndPlayingGoesOn) {
   IcecastOptions options;
   options.sourcePassword = "right";
+  // Listeners of the free mount hear the fallback: a wrong password is no "mount in use".
+  options.fallbackMount = "/fallback.mp3";
   IcecastServer server(options);
   ASSERT_TRUE(server.Start());
+  MediaPlayer fallback;
+  fallback.StartStream(IcecastUrl{"source", "127.0.0.1", server.port(), "/fallback.mp3"}, "right");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource("/fallback.mp3"); }, 10000));
   const StderrCapture errors;
   MediaPlayer wrong;
   wrong.StartStream(UrlOf(server), "wrong");
