@@ -22,6 +22,13 @@ Look Tagged(const std::string& tag) {
           "fcolor" + tag, "afont" + tag,  "acolor" + tag};
 }
 
+// The look of the empty style with only a front decoration.
+Look FrontOnly(const std::string& fascii) {
+  Look look;
+  look.fascii = fascii;
+  return look;
+}
+
 // A reply line in the look: the decorations in the decoration font and colour around the
 // text in the text font and colour, after the closing of tags a chatter left open.
 std::string Dressed(const Look& l, const std::string& text) {
@@ -102,7 +109,7 @@ TEST_F(ChatStylesTest, StyleFilesAreFoundWithoutRegardToCase) {
   // The exact name first, then the first name in the listing's order that matches.
   say("style neon");
   EXPECT_EQ(state.lblfascii, "fasciiLower");
-  const Look accented = {.fascii = "accented"};
+  const Look accented = FrontOnly("accented");
   expectStyled("style NEON", Tagged("Upper"), "style changed to: <u>NEON</u>");
   EXPECT_EQ(state.lblfascii, "fasciiUpper");
   expectStyled("style N\xC9ON", accented, "style changed to: <u>N\xC9ON</u>");
@@ -114,7 +121,7 @@ TEST_F(ChatStylesTest, StyleFilesAreFoundWithoutRegardToCase) {
   expectStyled("sstyle N\xC9on", accented, "style saved as <u>N\xC9on</u>");
   EXPECT_EQ(ReadIni("n\xE9on", "author", path("styles/n\xC3\xA9on.dll")), "DJ");
   putStyle("Default", "0");
-  expectStyled("fa >>", {.fascii = ">>"}, "new front ascii set");
+  expectStyled("fa >>", FrontOnly(">>"), "new front ascii set");
   EXPECT_EQ(styleKey("Default", "fascii"), ">>");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path("styles")), {}), 5);
 }
@@ -190,7 +197,7 @@ TEST_F(ChatStylesTest, SstyleWritesAllKeysWithTheDjAsAuthor) {
 
 TEST_F(ChatStylesTest, WritesIntoAMissingStylesFolderStillReply) {
   std::filesystem::remove(path("styles"));
-  const Look look = {.fascii = "x"};
+  const Look look = FrontOnly("x");
   expectStyled("fa x", look, "new front ascii set");
   expectStyled("sstyle mine", look, "style saved as <u>mine</u>");
   EXPECT_FALSE(std::filesystem::exists(path("styles")));
