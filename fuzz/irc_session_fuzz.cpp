@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       now += 1000 * static_cast<std::int64_t>(line.size());
       session.Tick(now);
     } else if (what == 'q') {
-      session.Queue("PRIVMSG #room :" + line.substr(1, 400), now);
+      session.Queue(aolsim::irc::FormatLine("PRIVMSG", {"#room", line.substr(1, 400)}), now);
     } else if (what == 'n') {
       session.WantNick(line.substr(1, aolsim::irc::kMaxNickLength));
     } else {
