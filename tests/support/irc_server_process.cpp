@@ -115,7 +115,7 @@ void IrcServerProcess::Fail(const std::string& reason) {
 }
 
 void IrcServerProcess::Stop() {
-  StopProcess(process_);
+  StopProcess(process_, name_, [this] { return output(); });
   output();
 }
 

@@ -23,4 +23,12 @@ void StopProcess(QProcess& process, const std::string& name,
   ADD_FAILURE() << name << " did not end within 5 s of SIGTERM and was killed\n" << output();
 }
 
+void StopProcess(QProcess& process) {
+  if (process.state() == QProcess::NotRunning) return;
+  process.terminate();
+  if (WaitForEnd(process, 5000)) return;
+  process.kill();
+  process.waitForFinished(3000);
+}
+
 }  // namespace spindeck::testing

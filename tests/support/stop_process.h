@@ -12,4 +12,8 @@ namespace spindeck::testing {
 void StopProcess(QProcess& process, const std::string& name,
                  const std::function<std::string()>& output);
 
+// The same without judging the end: for a server being replaced after a failed start, whose
+// failure has been dealt with already.
+void StopProcess(QProcess& process);
+
 }  // namespace spindeck::testing
