@@ -51,8 +51,7 @@ spindeck::CommandTable HarmlessTable() {
       row.handler = [](spindeck::RuntimeState&, const std::string&,
                        const spindeck::ReplyFragments&) {};
     } else if (row.word == "adir") {
-      row.handler = [adir = row.handler](spindeck::RuntimeState& state,
-                                         const std::string& argument,
+      row.handler = [adir = row.handler](spindeck::RuntimeState& state, const std::string& argument,
                                          const spindeck::ReplyFragments& f) {
         std::string inside = argument;
         inside.erase(0, inside.find_first_not_of('/'));
