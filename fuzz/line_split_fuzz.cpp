@@ -80,7 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (split.word.find(' ') != std::string::npos) __builtin_trap();
 
   const std::filesystem::path& folder = ProgramFolder();
-  std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder / "music");
   {
     spindeck::RuntimeState state;
@@ -98,5 +97,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // What the player's threads queued for the state that is gone is dropped here.
   QCoreApplication::processEvents();
+  std::filesystem::remove_all(folder);
   return 0;
 }
