@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       tag.comment.size() != 30 || tag.year.size() != 4) {
     __builtin_trap();
   }
-  const bool tagged = size >= 128 && std::string(reinterpret_cast<const char*>(data) + size - 128,
-                                                 3) == "TAG";
+  const bool tagged =
+      size >= 128 && std::string(reinterpret_cast<const char*>(data) + size - 128, 3) == "TAG";
   if (!tagged && tag.songTitle != std::string(30, ' ')) __builtin_trap();
   const std::string title = spindeck::GetSongTitle(tag, path);
   if (title.size() > 30 || (!title.empty() && title.back() == ' ')) __builtin_trap();

@@ -51,8 +51,7 @@ spindeck::CommandTable HarmlessTable() {
       row.handler = [](spindeck::RuntimeState&, const std::string&,
                        const spindeck::ReplyFragments&) {};
     } else if (row.word == "adir") {
-      row.handler = [adir = row.handler](spindeck::RuntimeState& state,
-                                         const std::string& argument,
+      row.handler = [adir = row.handler](spindeck::RuntimeState& state, const std::string& argument,
                                          const spindeck::ReplyFragments& f) {
         std::string inside = argument;
         inside.erase(0, inside.find_first_not_of('/'));
@@ -81,7 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (split.word.find(' ') != std::string::npos) __builtin_trap();
 
   const std::filesystem::path& folder = ProgramFolder();
-  std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder / "music");
   {
     spindeck::RuntimeState state;
@@ -99,5 +97,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // What the player's threads queued for the state that is gone is dropped here.
   QCoreApplication::processEvents();
+  std::filesystem::remove_all(folder);
   return 0;
 }

@@ -19,8 +19,28 @@ void RateResampler::HandleRelease::operator()(syn123_struct* handle) const {
 }
 
 RateResampler::RateResampler() {
+  handle_ = NewHandle();
+}
+
+std::unique_ptr<syn123_struct, RateResampler::HandleRelease> RateResampler::NewHandle() {
   int error = SYN123_OK;
-  handle_.reset(syn123_new(44100, kChannels, MPG123_ENC_FLOAT_32, 0, &error));
+  return std::unique_ptr<syn123_struct, HandleRelease>(
+      syn123_new(44100, kChannels, MPG123_ENC_FLOAT_32, 0, &error));
+}
+
+// libsyn123 frees some of a handle's buffers twice when a handle set up for more than four
+// times its output rate is set up again for another pair, or when a handle whose setup was
+// cleared (by zero rates) is set up again. So such a handle is never set up again: a new one
+// takes its place.
+bool RateResampler::SetUpAgainIsSafe(long inRate, long outRate) const {
+  const auto steep = [](long in, long out) { return static_cast<double>(in) > 4.0 * out; };
+  return resampling_ && !steep(inRate_, outRate_) && !steep(inRate, outRate);
+}
+
+bool RateResampler::SetUpAfresh(long inRate, long outRate) {
+  handle_ = NewHandle();
+  return handle_ && syn123_setup_resample(handle_.get(), inRate, outRate, kChannels, kDirty,
+                                          kSmooth) == SYN123_OK;
 }
 
 RateResampler::~RateResampler() = default;
@@ -36,11 +56,19 @@ bool RateResampler::Configure(long inRate, long outRate) {
   }
   if (!handle_ || inRate > syn123_resample_maxrate() || outRate > syn123_resample_maxrate())
     return false;
-  if (syn123_setup_resample(handle_.get(), inRate, outRate, kChannels, kDirty, kSmooth) !=
-      SYN123_OK) {
+  // Changing only the rates keeps the filter history where the library can do that safely.
+  const bool setUp = SetUpAgainIsSafe(inRate, outRate)
+                         ? syn123_setup_resample(handle_.get(), inRate, outRate, kChannels, kDirty,
+                                                 kSmooth) == SYN123_OK
+                         : SetUpAfresh(inRate, outRate);
+  if (!setUp) {
     // A failed setup leaves the resampler cleared; put the previous one back.
-    if (resampling_)
-      syn123_setup_resample(handle_.get(), inRate_, outRate_, kChannels, kDirty, kSmooth);
+    if (resampling_ && !SetUpAfresh(inRate_, outRate_)) {
+      inRate_ = outRate_ = 0;
+      resampling_ = false;
+    } else if (!resampling_) {
+      handle_ = NewHandle();
+    }
     return false;
   }
   inRate_ = inRate;
@@ -51,10 +79,8 @@ bool RateResampler::Configure(long inRate, long outRate) {
 
 void RateResampler::Reset() {
   if (!resampling_) return;
-  // Clearing the setup and making it again empties the filter history.
-  syn123_setup_resample(handle_.get(), 0, 0, 0, kDirty, kSmooth);
-  if (syn123_setup_resample(handle_.get(), inRate_, outRate_, kChannels, kDirty, kSmooth) !=
-      SYN123_OK) {
+  // A new setup on a new handle has an empty filter history.
+  if (!SetUpAfresh(inRate_, outRate_)) {
     inRate_ = outRate_ = 0;
     resampling_ = false;
   }

@@ -34,6 +34,12 @@ class RateResampler {
   struct HandleRelease {
     void operator()(syn123_struct* handle) const;
   };
+  static std::unique_ptr<syn123_struct, HandleRelease> NewHandle();
+  // True when the handle in use may be set up again for the pair, keeping its history.
+  bool SetUpAgainIsSafe(long inRate, long outRate) const;
+  // Replaces the handle with a new one set up for the pair; false when that fails.
+  bool SetUpAfresh(long inRate, long outRate);
+
   std::unique_ptr<syn123_struct, HandleRelease> handle_;
   std::vector<float> out_;
   long inRate_ = 0;
