@@ -78,6 +78,29 @@ int main(int argc, char** argv) {
   if (Wants(argc, argv, "playback")) {
     ok = spindeck::bench::MeasurePlaybackCpu(song, kSongSeconds) && ok;
   }
+  if (Wants(argc, argv, "formats")) {
+    // The same song as FLAC and as Opus, made from the MP3's decoded audio.
+    const std::string wav = work.filePath("formats.wav").toStdString();
+    const std::string flac = work.filePath("bench song.flac").toStdString();
+    const std::string opus = work.filePath("bench song.opus").toStdString();
+    const bool converted =
+        spindeck::bench::RunChild({"mpg123", "-q", "-w", wav, song},
+                                  spindeck::bench::ChildOutput::kKeep)
+                .exitCode == 0 &&
+        spindeck::bench::RunChild({"flac", "--silent", "--force", "-o", flac, wav},
+                                  spindeck::bench::ChildOutput::kKeep)
+                .exitCode == 0 &&
+        spindeck::bench::RunChild({"opusenc", "--quiet", wav, opus},
+                                  spindeck::bench::ChildOutput::kKeep)
+                .exitCode == 0;
+    if (!converted) {
+      std::printf("\nPlayback of FLAC and Opus: not measured, the songs could not be made\n");
+      ok = false;
+    } else {
+      ok = spindeck::bench::MeasureFormatPlaybackCpu(flac, kSongSeconds, "FLAC") && ok;
+      ok = spindeck::bench::MeasureFormatPlaybackCpu(opus, kSongSeconds, "Opus") && ok;
+    }
+  }
   if (Wants(argc, argv, "program-playback")) {
     ok = spindeck::bench::MeasureProgramPlaybackCpu(songFolder, song, kSongSeconds) && ok;
   }

@@ -1,5 +1,6 @@
 // The library scan of a full library (32,767 songs in 100 folders) against find(1) listing
-// the same tree as a child process.
+// the same tree as a child process; and of 32,767 songs of every format in one folder against
+// find(1) listing that folder's files.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -7,8 +8,8 @@
 
 #include "bench/child_process.h"
 #include "bench/song_tree.h"
-#include "src/state/runtime_state.h"
 #include "src/music/library.h"
+#include "src/state/runtime_state.h"
 
 namespace {
 
@@ -20,16 +21,46 @@ const spindeck::bench::SongTree& Library() {
   return tree;
 }
 
-void LibraryScan(benchmark::State& st) {
-  if (!Library().valid()) return st.SkipWithError("the song tree could not be made");
+// Every format with its extension in several letter cases.
+const spindeck::bench::SongTree& MixedFolder() {
+  static const spindeck::bench::SongTree tree(
+      kSongs, 1, {".mp3", ".flac", ".ogg", ".Opus", ".wav", ".oga", ".FLAC", ".MP3"});
+  return tree;
+}
+
+void ScanOf(benchmark::State& st, const spindeck::bench::SongTree& tree) {
+  if (!tree.valid()) return st.SkipWithError("the song tree could not be made");
   spindeck::RuntimeState state;
-  state.programFolder = Library().programFolder();
+  state.programFolder = tree.programFolder();
   for (auto _ : st) {
     spindeck::LibraryScan(state);
     benchmark::DoNotOptimize(state.lstpl.count());
   }
   if (state.lstpl.count() != kSongs) {
     st.SkipWithError(("the scan found " + std::to_string(state.lstpl.count()) + " songs").c_str());
+  }
+}
+
+void LibraryScan(benchmark::State& st) {
+  ScanOf(st, Library());
+}
+
+void MixedScan(benchmark::State& st) {
+  ScanOf(st, MixedFolder());
+}
+
+void MixedFindBaseline(benchmark::State& st) {
+  if (!MixedFolder().valid()) return st.SkipWithError("the song tree could not be made");
+  const std::string folder = (MixedFolder().music() / "Artist 000").string();
+  long lines = 0;
+  for (auto _ : st) {
+    const auto run = spindeck::bench::RunChild({"find", folder, "-maxdepth", "1", "-type", "f"},
+                                               spindeck::bench::ChildOutput::kCapture);
+    if (run.exitCode != 0) return st.SkipWithError("find failed");
+    lines = std::count(run.output.begin(), run.output.end(), '\n');
+  }
+  if (lines != kSongs) {
+    st.SkipWithError(("find listed " + std::to_string(lines) + " songs").c_str());
   }
 }
 
@@ -53,5 +84,13 @@ void FindBaseline(benchmark::State& st) {
 BENCHMARK(LibraryScan)->Name("LibraryScan/spindeck")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FindBaseline)
     ->Name("LibraryScan/baseline_find")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(MixedScan)
+    ->Name("LibraryScanMixed/spindeck")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(MixedFindBaseline)
+    ->Name("LibraryScanMixed/baseline_find")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -60,4 +60,39 @@ bool MeasurePlaybackCpu(const std::string& song, double songSeconds) {
   return true;
 }
 
+bool MeasureFormatPlaybackCpu(const std::string& song, double songSeconds,
+                              const std::string& format) {
+  std::printf(
+      "\nPlayback of %s into a PulseAudio null sink, whole-process CPU seconds per minute of "
+      "audio (a %.0f s song):\n",
+      format.c_str(), songSeconds);
+  if (std::getenv("PULSE_SERVER") == nullptr) {
+    std::printf("  not measured: PULSE_SERVER is not set\n");
+    return false;
+  }
+  setenv("SPINDECK_AUDIO", "pulse", 1);
+  const ChildRun ours = RunChild({SPINDECK_PLAY_HARNESS, song}, ChildOutput::kCapture);
+  const ChildRun paplay = RunChild({"paplay", song}, ChildOutput::kKeep);
+  bool ok = Ran("baseline paplay", paplay);
+  ok = Ran("spindeck media player", ours) && ok;
+  if (ours.started && ours.output != "pulse\n") {
+    std::printf("  the media player played into \"%s\", not pulse\n", ours.output.c_str());
+    ok = false;
+  }
+  if (!ok) return false;
+  const double minutes = songSeconds / 60;
+  const double base = paplay.cpuSeconds / minutes;
+  const double perMinute = ours.cpuSeconds / minutes;
+  std::printf("  %-30s %7.3f CPU-s/min (took %.1f s)\n", "baseline paplay", base,
+              paplay.wallSeconds);
+  if (base > 0) {
+    std::printf("  %-30s %7.2f x baseline (%.3f CPU-s/min, took %.1f s)\n", "spindeck media player",
+                perMinute / base, perMinute, ours.wallSeconds);
+  } else {
+    std::printf("  %-30s %.3f CPU-s/min, took %.1f s (the baseline used none)\n",
+                "spindeck media player", perMinute, ours.wallSeconds);
+  }
+  return true;
+}
+
 }  // namespace spindeck::bench

@@ -8,7 +8,7 @@
 
 namespace spindeck::bench {
 
-SongTree::SongTree(int songs, int folders) {
+SongTree::SongTree(int songs, int folders, const std::vector<std::string>& extensions) {
   const char* tmp = std::getenv("TMPDIR");
   std::string pattern =
       std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/spindeck-bench.XXXXXX";
@@ -31,8 +31,9 @@ SongTree::SongTree(int songs, int folders) {
     // Songs are dealt out in turn, so the folders differ by one song at most.
     for (int s = f; s < songs; s += folders) {
       char songName[64];
-      std::snprintf(songName, sizeof songName, "Artist %03d - Song Title %05d.mp3", f, s);
-      std::ofstream(folder / songName, std::ios::binary);
+      std::snprintf(songName, sizeof songName, "Artist %03d - Song Title %05d", f, s);
+      const std::string& extension = extensions[static_cast<std::size_t>(s) % extensions.size()];
+      std::ofstream(folder / (songName + extension), std::ios::binary);
     }
   }
   valid_ = static_cast<bool>(dirs.flush());

@@ -1,15 +1,17 @@
 #pragma once
-// A music library on disk for the benchmarks: empty "*.mp3" files spread evenly over folders
-// of a temporary tree, and a program folder whose dirs.txt lists those folders one a line.
+// A music library on disk for the benchmarks: empty song files spread evenly over folders of a
+// temporary tree, and a program folder whose dirs.txt lists those folders one a line. The
+// songs take the given extensions in turn (all ".mp3" by default).
 // The whole tree is removed when the object goes.
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace spindeck::bench {
 
 class SongTree {
  public:
-  SongTree(int songs, int folders);
+  SongTree(int songs, int folders, const std::vector<std::string>& extensions = {".mp3"});
   ~SongTree();
   SongTree(const SongTree&) = delete;
   SongTree& operator=(const SongTree&) = delete;

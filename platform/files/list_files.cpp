@@ -1,6 +1,8 @@
 #include "platform/files/list_files.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 #include "platform/text/letter_case.h"
 
@@ -19,16 +21,21 @@ bool EndsWithIgnoringCase(const std::string& name, const std::string& ending) {
   return true;
 }
 
-// Case-folded comparison first, then the bytes, so that the order is total and stable.
-bool ListOrder(const std::string& a, const std::string& b) {
-  const size_t common = std::min(a.size(), b.size());
-  for (size_t i = 0; i < common; ++i) {
-    const unsigned char x = LowerAsciiByte(static_cast<unsigned char>(a[i]));
-    const unsigned char y = LowerAsciiByte(static_cast<unsigned char>(b[i]));
-    if (x != y) return x < y;
-  }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;
+// The name with its ASCII letters in lower case: the first key of the list's order.
+std::string FoldedName(const std::string& name) {
+  std::string folded = name;
+  for (char& c : folded) c = static_cast<char>(LowerAsciiByte(static_cast<unsigned char>(c)));
+  return folded;
+}
+
+// Case-folded comparison first, then the bytes, so that the order is total and stable. Each
+// name is folded once, ahead of the sort, which keeps the sort of a large folder cheap.
+void SortForList(std::vector<std::string>& names) {
+  std::vector<std::pair<std::string, std::string>> keyed;
+  keyed.reserve(names.size());
+  for (std::string& name : names) keyed.emplace_back(FoldedName(name), std::move(name));
+  std::sort(keyed.begin(), keyed.end());
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
 }
 
 }  // namespace
@@ -54,7 +61,7 @@ std::vector<std::string> ListFiles(const std::filesystem::path& folder,
           [&](const std::string& extension) { return EndsWithIgnoringCase(name, extension); });
       if (wanted) names.push_back(std::move(name));
     }
-    std::sort(names.begin(), names.end(), ListOrder);
+    SortForList(names);
   } catch (...) {
     names.clear();
   }

@@ -77,7 +77,7 @@ const std::vector<std::string>& SongExtensions() {
 std::string PlaylistEntry(int number, const std::string& fileName) {
   std::string name = LowerText(platform::Utf8ToCp1252(fileName));
   // An MP3 loses every ".mp3" in its name, as it always has; the other songs lose their own
-  // extension only.
+  // extension only (every extension but the first, ".mp3").
   const auto own = std::find_if(
       SongExtensions().begin() + 1, SongExtensions().end(), [&](const std::string& extension) {
         return name.size() >= extension.size() &&

@@ -93,8 +93,8 @@ TEST_F(FilesTest, ListFilesMatchesAndSortsWithoutCase) {
   // Several extensions: each file once, in the same order, whichever extension it matched.
   put(path("B.flac"), "");
   put(path("a.mp3.flac"), "");
-  const std::vector<std::string> both{"A.MP3",  "a.mp3", "a.mp3.flac", "b.mp3",
-                                      "B.flac", "c.Mp3", "Z.mp3"};
+  const std::vector<std::string> both{"A.MP3", "a.mp3", "a.mp3.flac", "B.flac",
+                                      "b.mp3", "c.Mp3", "Z.mp3"};
   EXPECT_EQ(ListFiles(path(""), std::vector<std::string>{".mp3", ".flac", ".mp3.flac"}), both);
 }
 

@@ -161,7 +161,7 @@ TEST_F(MediaPlayerTest, TheExactLengthOfAFileWithoutHeaderArrivesLaterWithAState
 TEST_F(MediaPlayerTest, UnplayableFilesLeaveFileNameEmptyAndThePlayerStopped) {
   MediaPlayer player;
   for (const std::string& path : {songs->missing, songs->empty, songs->text, songs->noise,
-                                  songs->wavRenamed, songs->headerOnly, std::string()}) {
+                                  songs->headerOnly, std::string()}) {
     player.Open(songs->cbr2);
     ASSERT_EQ(player.PlayState(), kPlaying);
     player.Open(path);
@@ -171,6 +171,11 @@ TEST_F(MediaPlayerTest, UnplayableFilesLeaveFileNameEmptyAndThePlayerStopped) {
     player.Play();  // nothing to play
     EXPECT_EQ(player.PlayState(), kStopped) << path;
   }
+  // The content decides, not the name: a WAV file named ".mp3" plays as the WAV it is.
+  player.Open(songs->wavRenamed);
+  EXPECT_EQ(player.FileName(), songs->wavRenamed);
+  EXPECT_EQ(player.PlayState(), kPlaying);
+  EXPECT_NEAR(player.Duration(), 1.0, 1e-6);
 }
 
 TEST_F(MediaPlayerTest, DamagedAndCutFilesPlayWhatTheyHold) {
