@@ -1,7 +1,8 @@
 #pragma once
 // Short requests to an Icecast server beside the source connection, each over a connection of
-// its own and bounded in time (only the look-up of the host name may take longer), so that a
-// server that stops answering cannot hold the stream's thread.
+// its own to the first of the host's addresses that answers, and bounded in time (only the
+// look-up of the host name may take longer: callers make them where that cannot hold the
+// audio).
 #include <chrono>
 #include <optional>
 #include <string>

@@ -42,6 +42,7 @@ constexpr auto kLasting = 30s;
 // A mount found in use this soon after our own connection was lost is probably still held by
 // it: the server notices a dead source only when its writes fail or time out.
 constexpr auto kOwnMountHold = 15s;
+constexpr auto kOwnMountRetry = 2s;
 // A server that takes the connection but does not answer the login in this time is left.
 constexpr auto kLoginTimeout = 10s;
 // Audio libshout could not pass to the socket yet: past this much (4 s of the stream) the
@@ -146,10 +147,9 @@ class Sender {
     const std::optional<Refusal> why = WhyRefused(url_, password_, kRequestBound);
     connection_.reset();
     if (why == Refusal::kMountInUse && lostAt_ && now - *lostAt_ < kOwnMountHold) {
-      // Most likely our own lost connection, which the server has not noticed yet: the normal
-      // backoff, so that the stream is back as soon as the server lets the mount go.
-      nextTry_ = now + retryWait_;
-      retryWait_ = std::min<Clock::duration>(retryWait_ * 2, kLastRetry);
+      // Most likely our own lost connection, which the server has not noticed yet: tried
+      // again soon, so that the stream is back as soon as the server lets the mount go.
+      nextTry_ = now + kOwnMountRetry;
       return;
     }
     nextTry_ = now + kLastRetry;

@@ -1,10 +1,13 @@
 #pragma once
 // The stream to an Icecast server: a thread of its own takes the audio the player feeds into
-// its buffer, encodes it to MP3 and sends it, and sends silence whenever no audio comes
-// (stopped, paused, between songs), so that listeners stay connected. It connects in the
+// its buffer, encodes it to MP3 and sends it as it comes, so the pace is the player's output's.
+// It sends silence while nothing plays (stopped, paused, between songs) or when a playing
+// player fed nothing for two seconds, so that listeners stay connected. It connects in the
 // background and again after any loss, waiting 1 s, 2 s, 4 s ... up to a minute between tries;
-// while it is not connected, fed audio is dropped. Problems go to standard error, once each
-// while they last. Nothing here waits on the network on the owner's thread or the player's.
+// while it is not connected, fed audio is dropped. Titles go out from a thread of their own.
+// Problems, and audio dropped for a slow connection, go to standard error, once each while
+// they last. Nothing here waits on the network on the owner's thread or the player's, and the
+// stream's own thread waits on it only while it is not sending.
 #include <chrono>
 #include <condition_variable>
 #include <memory>

@@ -232,6 +232,12 @@ std::optional<std::string> IcecastServer::Title(const std::string& mount) {
   return source["title"].toString().toStdString();
 }
 
+std::string IcecastServer::SourceField(const std::string& mount, const std::string& field) {
+  const QJsonValue value = SourceOf(port_, mount)[QString::fromStdString(field)];
+  return value.isString() ? value.toString().toStdString()
+                          : value.toVariant().toString().toStdString();
+}
+
 bool IcecastServer::HasSource(const std::string& mount) {
   return !SourceOf(port_, mount).isEmpty();
 }

@@ -25,12 +25,12 @@ namespace spindeck::testing {
 struct IcecastOptions {
   std::string sourcePassword = "hackme";
   std::string mount = "/spindeck.mp3";
+  // Listeners of `mount` are moved to this mount while `mount` has no source (none when empty).
+  std::string fallbackMount = "";
   // A relay of another server's mount: that server's port on loopback and its mount, served
   // here under the same mount name. No relay while relayPort is 0.
   int relayPort = 0;
   std::string relayMount;
-  // Listeners of `mount` are moved to this mount while `mount` has no source (none when empty).
-  std::string fallbackMount;
 };
 
 class IcecastServer {
@@ -59,6 +59,9 @@ class IcecastServer {
   // when the mount has no source (or the server does not answer).
   std::optional<std::string> Title(const std::string& mount);
   bool HasSource(const std::string& mount);
+  // A field of the mount's entry in status-json.xsl as text (UTF-8), as "server_name" or
+  // "genre"; empty when the mount has no source or no such field.
+  std::string SourceField(const std::string& mount, const std::string& field);
   // http://127.0.0.1:PORT/MOUNT
   std::string ListenUrl(const std::string& mount) const;
 

@@ -17,6 +17,7 @@
 #include "platform/mediaplayer/media_player.h"
 #include "tests/platform/mediaplayer/controlled_resolver.h"
 #include "tests/platform/volume/private_pulse_server.h"
+#include "tests/support/cutting_proxy.h"
 #include "tests/support/icecast_server.h"
 #include "tests/support/stream_listener.h"
 #include "tests/support/test_songs.h"
@@ -183,6 +184,23 @@ TEST_F(StreamPaceTimed, ATitleWhoseHostLookUpHangsDoesNotHoldUpTheAudio) {
   EXPECT_GT(spindeck::testing::HeldLookUps(), 0);  // the title's request still waits
   spindeck::testing::HoldLookUps(false);
   EXPECT_TRUE(QTest::qWaitFor([&] { return server_->Title(mount) == "mid song"; }, 10000));
+}
+
+TEST_F(StreamPaceTimed, AConnectionCutOnOurSideIsBackSoonAfterTheServerLetsTheMountGo) {
+  const std::string mount = "/cut.mp3";
+  spindeck::testing::CuttingProxy proxy(server_->port());
+  IcecastStream stream(IcecastUrl{"source", "127.0.0.1", proxy.port(), mount}, "hackme");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server_->HasSource(mount); }, 10000));
+  const std::string started = server_->SourceField(mount, "stream_start_iso8601");
+  proxy.CutClients();
+  // The server holds the mount for its silent source until its source timeout (10 s here);
+  // the stream tries again meanwhile, rather than waiting a minute.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        const std::string now = server_->SourceField(mount, "stream_start_iso8601");
+        return !now.empty() && now != started;
+      },
+      25000));
 }
 
 // Both of the player's threads stuck at once: the sound server frozen, and the stream's

@@ -20,6 +20,7 @@
 #include "platform/mediaplayer/icecast_url.h"
 #include "platform/mediaplayer/media_player.h"
 #include "tests/support/icecast_server.h"
+#include "tests/support/stderr_capture.h"
 #include "tests/support/stream_listener.h"
 #include "tests/support/test_songs.h"
 #include "tests/support/watchdog.h"
@@ -33,46 +34,12 @@ using spindeck::testing::IcecastServer;
 using spindeck::testing::MakeTestSong;
 using spindeck::testing::MakeToneSong;
 using spindeck::testing::RmsOf;
+using spindeck::testing::StderrCapture;
 using spindeck::testing::StreamListener;
 using spindeck::testing::StrongestFrequency;
 
 constexpr char kMount[] = "/spindeck.mp3";
 constexpr int kPlaying = 2;
-
-// Standard error of this process, into a file while the object lives.
-class StderrCapture {
- public:
-  StderrCapture() : path_(folder_.filePath("stderr.txt").toStdString()) {
-    std::fflush(stderr);
-    saved_ = dup(2);
-    std::FILE* file = std::fopen(path_.c_str(), "w");
-    dup2(fileno(file), 2);
-    std::fclose(file);
-  }
-  ~StderrCapture() {
-    std::fflush(stderr);
-    dup2(saved_, 2);
-    close(saved_);
-  }
-  std::string text() const {
-    std::fflush(stderr);
-    std::ifstream in(path_);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  int Count(const std::string& words) const {
-    const std::string all = text();
-    int count = 0;
-    for (auto at = all.find(words); at != std::string::npos; at = all.find(words, at + 1)) {
-      ++count;
-    }
-    return count;
-  }
-
- private:
-  QTemporaryDir folder_;
-  std::string path_;
-  int saved_ = -1;
-};
 
 class StreamTest : public ::testing::Test {
  protected:
@@ -191,12 +158,21 @@ TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAnd
   // A stream started anew, here to another mount, keeps the title; its own gain sets its level.
   platform::StreamOptions options;
   options.gainDb = -6.0;
+  options.name = "caf\u00e1 radio";
+  options.genre = "chiptune";
+  options.description = "all night";
+  options.url = "http://radio.example/";
   player.StartStream(IcecastUrl{"source", "127.0.0.1", server.port(), "/other.mp3"}, "hackme",
                      options);
   EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title("/other.mp3") == "next song"; }, 10000));
   StreamListener other;
   ASSERT_TRUE(other.Connect(server.ListenUrl("/other.mp3")));
   EXPECT_NEAR(DecibelsBetween(HearNext(other, 2.0), resampled), -6.0, 0.5);
+  // The station as the server shows it.
+  EXPECT_EQ(server.SourceField("/other.mp3", "server_name"), "caf\u00e1 radio");
+  EXPECT_EQ(server.SourceField("/other.mp3", "genre"), "chiptune");
+  EXPECT_EQ(server.SourceField("/other.mp3", "server_description"), "all night");
+  EXPECT_EQ(server.SourceField("/other.mp3", "server_url"), "http://radio.example/");
 }
 
 TEST_F(StreamTest, ServerRestartBringsTheStreamBackWhilePlaybackGoesOn) {
