@@ -438,6 +438,9 @@ bool ChatClient::OnTranscript(HWND room, const Message& m, MessageResult& r) {
     case win32::EM_GETNEXTLINESERIAL:
       r.result = static_cast<win32::LRESULT>(transcript.NextSerial());
       return true;
+    case win32::EM_GETFIRSTLINESERIAL:
+      r.result = static_cast<win32::LRESULT>(transcript.FirstSerial());
+      return true;
     case win32::EM_GETLINEBYSERIAL:
       if (const std::string* line = transcript.LineBySerial(m.wParam)) r.text = *line;
       r.result = static_cast<win32::LRESULT>(r.text.size());

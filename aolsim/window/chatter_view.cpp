@@ -7,6 +7,8 @@ namespace aolsim::window {
 
 ChatterView::ChatterView(win32::WindowTree& tree, win32::HWND chatter)
     : WindowView(chatter), tree_(tree) {
+  // Names come from the network: shown as they are, never as markup.
+  name_.setTextFormat(Qt::PlainText);
   layout_.addWidget(&name_);
   layout_.addWidget(&ignore_);
   layout_.addStretch();

@@ -17,6 +17,7 @@ QString Shown(const std::string& text) {
 
 RoomView::RoomView(ChatClient& client, win32::WindowTree& tree, win32::HWND room)
     : WindowView(room), client_(client), tree_(tree) {
+  count_.setTextFormat(Qt::PlainText);
   layout_.addLayout(&chatColumn_, 3);
   layout_.addLayout(&memberColumn_, 1);
   chatColumn_.addWidget(&transcript_);

@@ -10,6 +10,9 @@ WelcomeView::WelcomeView(ChatClient& client, win32::WindowTree& tree, win32::HWN
   big.setPointSizeF(big.pointSizeF() * 1.5);
   big.setBold(true);
   greeting_.setFont(big);
+  // Any desktop peer can set these captions: shown as they are, never as markup.
+  greeting_.setTextFormat(Qt::PlainText);
+  temperature_.setTextFormat(Qt::PlainText);
   layout_.addWidget(&greeting_);
   layout_.addWidget(&temperature_);
   layout_.addStretch();

@@ -9,24 +9,32 @@ constexpr qint64 kKeepMs = 60000;
 constexpr std::size_t kKeepLines = 200;
 }  // namespace
 
-void OwnLines::NoteSent(const std::string& html) {
+void OwnLines::NoteSent(const std::string& html, const std::string& sentAs) {
   if (!clock_.isValid()) clock_.start();
   DropExpired();
-  sent_.push_back({RenderHtml(html), clock_.elapsed()});
+  sent_.push_back({RenderHtml(html), sentAs, clock_.elapsed()});
   if (sent_.size() > kKeepLines) sent_.pop_front();
 }
 
-OwnLines::Sent* OwnLines::Find(const std::string& shownText, int reader) {
+OwnLines::Sent* OwnLines::Find(const std::string& shownText, int reader,
+                               const std::string* sentAs) {
   DropExpired();
   const unsigned bit = 1u << reader;
   for (auto& line : sent_) {
-    if ((line.takenBy & bit) == 0 && line.shown == shownText) return &line;
+    if ((line.takenBy & bit) == 0 && line.shown == shownText &&
+        (sentAs == nullptr || line.sentAs.empty() || line.sentAs == *sentAs)) {
+      return &line;
+    }
   }
   return nullptr;
 }
 
 bool OwnLines::Holds(const std::string& shownText, int reader) {
   return Find(shownText, reader) != nullptr;
+}
+
+bool OwnLines::HoldsSentAs(const std::string& shownText, const std::string& sender, int reader) {
+  return Find(shownText, reader, &sender) != nullptr;
 }
 
 bool OwnLines::TakeIfOwn(const std::string& shownText, int reader) {

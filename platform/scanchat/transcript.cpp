@@ -21,16 +21,22 @@ std::vector<TranscriptLine> ParseTranscript(const std::string& text) {
   return lines;
 }
 
-std::vector<TranscriptLine> NewLines(const std::vector<TranscriptLine>& before,
-                                     const std::vector<TranscriptLine>& now) {
-  for (std::size_t cut = 0; cut <= before.size(); ++cut) {
+std::optional<std::vector<TranscriptLine>> NewLines(const std::vector<TranscriptLine>& before,
+                                                    const std::vector<TranscriptLine>& now) {
+  for (std::size_t cut = 0; cut < before.size(); ++cut) {
     const std::size_t kept = before.size() - cut;
     if (kept > now.size()) continue;
     bool match = true;
     for (std::size_t i = 0; i < kept && match; ++i) match = before[cut + i] == now[i];
-    if (match) return {now.begin() + static_cast<std::ptrdiff_t>(kept), now.end()};
+    if (match) {
+      return std::vector<TranscriptLine>(now.begin() + static_cast<std::ptrdiff_t>(kept),
+                                         now.end());
+    }
   }
-  return now;  // unreachable: cutting all of `before` always matches
+  // Nothing before: all of `now` is new. Nothing left of a `before` that had lines: no
+  // alignment, unless `now` is empty too.
+  if (before.empty() || now.empty()) return now;
+  return std::nullopt;
 }
 
 }  // namespace platform

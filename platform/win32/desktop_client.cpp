@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <string>
@@ -53,8 +54,10 @@ std::optional<protocol::Reply> AwaitReply(int fd, std::uint32_t id,
     } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
       if (!WaitForFd(fd, POLLIN, deadline)) return std::nullopt;
     } else {
-      unanswered = n == 0 && buffer.empty();
-      return std::nullopt;  // closed by the owner
+      // Closed by the owner: cleanly, or reset with the request unread (ECONNRESET), which
+      // it then never acted on either.
+      unanswered = buffer.empty() && (n == 0 || errno == ECONNRESET);
+      return std::nullopt;
     }
   }
 }
@@ -89,8 +92,9 @@ std::uint32_t NextRequestId() {
   }
 }
 
-std::optional<protocol::Reply> CallDesktop(protocol::Request request) {
-  const auto deadline = DesktopClock::now() + std::chrono::milliseconds(kCallTimeoutMs);
+std::optional<protocol::Reply> CallDesktop(protocol::Request request, int timeoutMs) {
+  const auto deadline =
+      DesktopClock::now() + std::chrono::milliseconds(std::clamp(timeoutMs, 0, kCallTimeoutMs));
   const std::string path = DesktopPath();
   if (!TrustedFolder(path)) {
     kept = {};

@@ -13,7 +13,9 @@ constexpr int kCallTimeoutMs = 2000;
 
 // The reply, or nullopt when nobody listens, the owner does not answer in time or answers
 // nonsense.
-std::optional<protocol::Reply> CallDesktop(protocol::Request request);
+// timeoutMs shortens the wait (never beyond kCallTimeoutMs).
+std::optional<protocol::Reply> CallDesktop(protocol::Request request,
+                                           int timeoutMs = kCallTimeoutMs);
 
 // A request id for this process: never 0 and never protocol::kEventMark.
 std::uint32_t NextRequestId();

@@ -21,6 +21,10 @@ constexpr int kMaxSubscribers = 32;
 constexpr int kUnfinishedRequestMs = 10000;
 // A subscriber whose unsent events pass this loses the next ones.
 constexpr qint64 kMaxBacklog = 256 * 1024;
+// A caller whose replies pile up unread past this (it sends and never reads) is dropped.
+constexpr qint64 kMaxUnsentReplies = 1 << 20;
+// Posted messages waiting to be handled; beyond this a post is refused (FALSE).
+constexpr std::size_t kMaxQueuedPosts = 4096;
 // Events handed over but not yet sent (the host's thread is held up): beyond this they are
 // dropped, and every subscriber is told.
 constexpr std::size_t kMaxQueuedEvents = 65536;
@@ -51,7 +55,8 @@ bool Matches(DWORD want, DWORD have) {
 
 }  // namespace
 
-DesktopHost::DesktopHost(WindowTree& tree, QObject* parent) : QObject(parent), tree_(tree) {
+DesktopHost::DesktopHost(WindowTree& tree, QObject* parent)
+    : QObject(parent), tree_(tree), threadId_(static_cast<DWORD>(::gettid())) {
   connect(&server_, &QLocalServer::newConnection, this, &DesktopHost::Accept);
   tree_.SetEventSink([this](DWORD event, HWND window) { QueueEvent(event, window); });
 }
@@ -144,9 +149,10 @@ void DesktopHost::Serve(QLocalSocket* socket) {
   it->second.pending.clear();
   // readyRead is not emitted again while bytes wait, so drain everything now.
   while (socket->bytesAvailable() > 0) pending += socket->readAll().toStdString();
+  std::size_t taken = 0;
   while (true) {
     bool bad = false;
-    auto payload = protocol::TakeFrame(pending, bad);
+    auto payload = protocol::TakeFrame(pending, taken, bad);
     if (bad) {
       socket->abort();
       return;
@@ -185,7 +191,12 @@ void DesktopHost::Serve(QLocalSocket* socket) {
                   static_cast<WPARAM>(request->c),
                   static_cast<LPARAM>(request->d),
                   {}};
-        QTimer::singleShot(0, this, [this, hwnd, m] { tree_.Dispatch(hwnd, m); });
+        if (posts_.size() >= kMaxQueuedPosts) break;  // result 0: not queued
+        posts_.push_back({hwnd, m});
+        if (posts_.size() == 1) {
+          QMetaObject::invokeMethod(
+              this, [this] { DispatchPosts(); }, Qt::QueuedConnection);
+        }
         reply.result = TRUE;
         break;
       }
@@ -212,7 +223,7 @@ void DesktopHost::Serve(QLocalSocket* socket) {
         break;
       case Op::kGetWindowProcess:
         reply.ok = tree_.Exists(hwnd);
-        reply.result = reply.ok ? ::getpid() : 0;
+        reply.result = reply.ok ? threadId_ : 0;
         reply.extra = reply.ok ? static_cast<std::uint64_t>(::getpid()) : 0;
         break;
       case Op::kSubscribe: {
@@ -229,7 +240,12 @@ void DesktopHost::Serve(QLocalSocket* socket) {
     }
     const std::string frame = protocol::EncodeReply(reply);
     socket->write(frame.data(), static_cast<qint64>(frame.size()));
+    if (socket->bytesToWrite() > kMaxUnsentReplies) {
+      socket->abort();  // it asks and never reads: its replies would grow without end
+      return;
+    }
   }
+  pending.erase(0, taken);
   // A handler may have closed the connection meanwhile.
   it = peers_.find(socket);
   if (it == peers_.end()) return;
@@ -240,6 +256,15 @@ void DesktopHost::Serve(QLocalSocket* socket) {
     it->second.stall->start();
   }
   socket->flush();
+}
+
+void DesktopHost::DispatchPosts() {
+  // One by one: a handler may post again, or turn the event loop.
+  while (!posts_.empty()) {
+    const auto [window, message] = posts_.front();
+    posts_.pop_front();
+    tree_.Dispatch(window, message);
+  }
 }
 
 void DesktopHost::QueueEvent(DWORD event, HWND window) {
@@ -271,13 +296,13 @@ void DesktopHost::SendEvents() {
     if (overflowed) peer.losing = true;
     for (const PendingEvent& e : events) {
       if (e.event < peer.eventMin || e.event > peer.eventMax || !Matches(peer.pid, self) ||
-          !Matches(peer.thread, self)) {
+          !Matches(peer.thread, threadId_)) {
         continue;
       }
       protocol::Event frame;
       frame.event = e.event;
       frame.hwnd = e.window;
-      frame.thread = self;
+      frame.thread = threadId_;
       frame.pid = self;
       frame.timeMs = e.timeMs;
       Send(socket, peer, protocol::EncodeEvent(frame));
@@ -310,8 +335,8 @@ void DesktopHost::Drained(QLocalSocket* socket) {
   it->second.losing = false;
   protocol::Event lost;
   lost.event = EVENT_SPINDECK_EVENTSLOST;
-  lost.thread = static_cast<DWORD>(::getpid());
-  lost.pid = lost.thread;
+  lost.thread = threadId_;
+  lost.pid = static_cast<DWORD>(::getpid());
   lost.timeMs = NowMs();
   const std::string frame = protocol::EncodeEvent(lost);
   socket->write(frame.data(), static_cast<qint64>(frame.size()));

@@ -3,7 +3,8 @@
 // through the window services of win32.h. Runs on the event loop of the thread that creates
 // it. Sent messages are answered at once; posted messages are queued on that event loop.
 //
-// Callers keep their connections between calls. The memory that peers can hold here stays
+// Callers keep their connections between calls. A caller whose unsent replies pass 1 MiB is
+// dropped, and at most 4096 posted messages wait. The memory that peers can hold here stays
 // bounded: a connection that leaves a request unfinished for 10 seconds is dropped, and of
 // too many call connections the oldest that holds an unfinished request is, else the oldest
 // idle one. Connections that subscribed to the
@@ -15,6 +16,7 @@
 #include <QThread>
 #include <QTimer>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -66,12 +68,18 @@ class DesktopHost : public QObject {
   void SendEvents();
   void Send(QLocalSocket* socket, Peer& peer, const std::string& frame);
   void Drained(QLocalSocket* socket);
+  void DispatchPosts();
 
   WindowTree& tree_;
+  // The id of the thread that serves the windows, as GetWindowThreadProcessId gives it: with
+  // the process id it names this owner, so that a client started again, whose windows get the
+  // same handles, is told from the one before.
+  const DWORD threadId_;
   QLocalServer server_;
   std::string path_;
   std::map<QLocalSocket*, Peer> peers_;
   std::uint64_t nextSerial_ = 0;
+  std::deque<std::pair<HWND, Message>> posts_;  // posted messages not yet handled
 
   // Events handed over from the threads that change the tree.
   std::mutex eventsLock_;

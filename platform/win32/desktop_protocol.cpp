@@ -141,18 +141,28 @@ std::optional<Event> DecodeEvent(const std::string& payload) {
   return e;
 }
 
-std::optional<std::string> TakeFrame(std::string& buffer, bool& bad) {
+std::optional<std::string> TakeFrame(const std::string& buffer, std::size_t& offset, bool& bad) {
   bad = false;
-  if (buffer.size() < 4) return std::nullopt;
+  if (offset > buffer.size() || buffer.size() - offset < 4) return std::nullopt;
   std::uint32_t n = 0;
-  for (int i = 0; i < 4; ++i) n |= std::uint32_t{static_cast<std::uint8_t>(buffer[i])} << (8 * i);
+  for (int i = 0; i < 4; ++i) {
+    n |= std::uint32_t{static_cast<std::uint8_t>(buffer[offset + static_cast<std::size_t>(i)])}
+         << (8 * i);
+  }
   if (n > kMaxFrame) {
     bad = true;
     return std::nullopt;
   }
-  if (buffer.size() - 4 < n) return std::nullopt;
-  std::string payload = buffer.substr(4, n);
-  buffer.erase(0, 4 + static_cast<std::size_t>(n));
+  if (buffer.size() - offset - 4 < n) return std::nullopt;
+  std::string payload = buffer.substr(offset + 4, n);
+  offset += 4 + static_cast<std::size_t>(n);
+  return payload;
+}
+
+std::optional<std::string> TakeFrame(std::string& buffer, bool& bad) {
+  std::size_t offset = 0;
+  auto payload = TakeFrame(buffer, offset, bad);
+  buffer.erase(0, offset);
   return payload;
 }
 

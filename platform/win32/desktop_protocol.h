@@ -66,5 +66,8 @@ std::optional<Event> DecodeEvent(const std::string& payload);
 // Takes one whole frame's payload off the front of a buffer: nullopt while incomplete;
 // sets `bad` when the announced length is over the limit.
 std::optional<std::string> TakeFrame(std::string& buffer, bool& bad);
+// The same from `offset` on, which it moves past the frame taken: a reader that takes many
+// frames erases what it took once, at the end, rather than once per frame.
+std::optional<std::string> TakeFrame(const std::string& buffer, std::size_t& offset, bool& bad);
 
 }  // namespace win32::protocol

@@ -71,6 +71,11 @@ bool EventConnection::Remove(HWINEVENTHOOK id) {
   return true;
 }
 
+bool EventConnection::Started(HWINEVENTHOOK id) const {
+  const auto it = hooks_.find(id);
+  return it != hooks_.end() && it->second.started && fd_ && subscribed_;
+}
+
 HookFilter EventConnection::Wanted() const {
   HookFilter wanted;
   bool first = true;
@@ -136,13 +141,20 @@ void EventConnection::Read() {
     Lose();  // the owner hung up or refused the subscription
     break;
   }
+  // Frames are taken by offset and erased together: erasing each from the front would cost
+  // time in the square of a full buffer's frames.
+  std::string taking = std::move(buffer_);
+  buffer_.clear();
+  std::size_t taken = 0;
   while (fd_) {
     bool bad = false;
-    auto payload = protocol::TakeFrame(buffer_, bad);
+    auto payload = protocol::TakeFrame(taking, taken, bad);
     if (bad) Lose();
     if (!payload) break;
     Take(*payload);
   }
+  // Take() may have lost the connection (cleared buffer_): then nothing is kept.
+  if (fd_) buffer_ = taking.substr(taken);
   Deliver();
 }
 

@@ -35,6 +35,9 @@ class EventConnection {
 
   void Add(HWINEVENTHOOK id, const HookFilter& filter, WINEVENTPROC proc);
   bool Remove(HWINEVENTHOOK id);
+  // True while the hook's events flow: an owner confirmed the subscription on the open
+  // connection.
+  bool Started(HWINEVENTHOOK id) const;
 
  private:
   struct Hook {

@@ -76,6 +76,9 @@ constexpr UINT EM_GETNEXTLINESERIAL = WM_USER + 200;
 // EM_GETLINE. Copies that line and returns the characters copied; no NUL is added. Returns 0
 // when no line with that serial is in the transcript (not yet said, or trimmed).
 constexpr UINT EM_GETLINEBYSERIAL = WM_USER + 201;
+// Returns the serial of the oldest line the transcript still holds (the next serial when it
+// holds none): every serial below it was trimmed, so a reader skips them in one step.
+constexpr UINT EM_GETFIRSTLINESERIAL = WM_USER + 202;
 
 // Window events, for SetWinEventHook and NotifyWinEvent.
 constexpr DWORD EVENT_OBJECT_CREATE = 0x8000;       // a window was made
@@ -116,6 +119,14 @@ HWND FindWindowExA(HWND hWndParent, HWND hWndChildAfter, const char* lpszClass,
 // does not answer in time. For WM_SETTEXT lParam is the text; for WM_GETTEXT and EM_GETLINE
 // it is the caller's buffer, filled with Windows' truncation and NUL rules.
 LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+
+// As SendMessageA, but tells a failed call from a result of 0: returns non-zero and stores the
+// result when the owner answered, 0 when the window does not exist or the owner did not answer
+// within uTimeout milliseconds (at most the call bound above). fuFlags is accepted and ignored.
+using DWORD_PTR = std::uintptr_t;
+LRESULT SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
+                            UINT uTimeout, DWORD_PTR* lpdwResult);
+constexpr UINT SMTO_NORMAL = 0;
 
 // Queues a message for the window and returns once the owner has queued it (TRUE), or FALSE.
 // The owner handles it later. lParam travels as a plain number.
@@ -179,6 +190,10 @@ using WINEVENTPROC =
 HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE hmodWinEventProc,
                               WINEVENTPROC pfnWinEventProc, DWORD idProcess, DWORD idThread,
                               DWORD dwFlags);
+// Ours: TRUE while the hook's events flow, that is once an owner confirmed its subscription
+// and until the connection to it is lost. An owner that refuses a subscriber (an older client,
+// or one whose subscriber table is full) never starts the hook: its caller must poll.
+BOOL IsWinEventHookStarted(HWINEVENTHOOK hWinEventHook);
 // Ends a hook, on the thread that set it (also from inside a callback); its callback is not
 // called again, even for events already received. FALSE for a hook that does not exist or
 // belongs to another thread.

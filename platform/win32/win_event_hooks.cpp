@@ -40,6 +40,10 @@ HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE hmodWinEve
   return id;
 }
 
+BOOL IsWinEventHookStarted(HWINEVENTHOOK hWinEventHook) {
+  return connection && connection->Started(hWinEventHook) ? TRUE : FALSE;
+}
+
 // As on Windows, a hook is ended on the thread that set it.
 BOOL UnhookWinEvent(HWINEVENTHOOK hWinEventHook) {
   return connection && connection->Remove(hWinEventHook) ? TRUE : FALSE;

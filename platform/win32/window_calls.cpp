@@ -56,8 +56,12 @@ HWND FindWindowExA(HWND hWndParent, HWND hWndChildAfter, const char* lpszClass,
   return static_cast<HWND>(ResultOr(r, 0));
 }
 
-LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  if (hWnd == 0) return 0;
+namespace {
+
+// One sent message; false when the window does not exist or the owner did not answer.
+bool Send(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, int timeoutMs, LRESULT& result) {
+  result = 0;
+  if (hWnd == 0) return false;
   Request r = Make(Op::kSendMessage, hWnd, Msg, wParam, 0);
   char* buffer = reinterpret_cast<char*>(lParam);
   switch (Msg) {
@@ -72,23 +76,41 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
       r.d = static_cast<std::uint64_t>(lParam);
       break;
   }
-  const auto reply = CallDesktop(r);
+  const auto reply = CallDesktop(r, timeoutMs);
   if (!reply || !reply->ok) {
     if (Msg == WM_GETTEXT && buffer != nullptr && wParam > 0) buffer[0] = '\0';
-    return 0;
+    return false;
   }
   if (Msg == WM_GETTEXT) {
-    return CopyWithNul(reply->text, buffer, static_cast<int>(std::min<WPARAM>(wParam, 1u << 30)));
-  }
-  if (Msg == EM_GETLINE || Msg == EM_GETLINEBYSERIAL) {
-    if (buffer == nullptr) return 0;
+    result = CopyWithNul(reply->text, buffer, static_cast<int>(std::min<WPARAM>(wParam, 1u << 30)));
+  } else if (Msg == EM_GETLINE || Msg == EM_GETLINEBYSERIAL) {
+    if (buffer == nullptr) return true;
     WORD size = 0;
     std::memcpy(&size, buffer, sizeof size);
     const std::size_t n = std::min<std::size_t>(reply->text.size(), size);
     std::memcpy(buffer, reply->text.data(), n);
-    return static_cast<LRESULT>(n);
+    result = static_cast<LRESULT>(n);
+  } else {
+    result = reply->result;
   }
-  return reply->result;
+  return true;
+}
+
+}  // namespace
+
+LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  Send(hWnd, Msg, wParam, lParam, kCallTimeoutMs, result);
+  return result;
+}
+
+LRESULT SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT, UINT uTimeout,
+                            DWORD_PTR* lpdwResult) {
+  LRESULT result = 0;
+  const int timeoutMs = static_cast<int>(std::min<UINT>(uTimeout, kCallTimeoutMs));
+  const bool ok = Send(hWnd, Msg, wParam, lParam, timeoutMs, result);
+  if (lpdwResult != nullptr) *lpdwResult = static_cast<DWORD_PTR>(result);
+  return ok ? TRUE : FALSE;
 }
 
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {

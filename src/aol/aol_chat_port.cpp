@@ -5,19 +5,19 @@
 namespace spindeck {
 namespace {
 
-// The screen name is asked for every chat line, and finding it takes a dozen window calls. While
-// the client's window events are watched, the name found is kept until an event says that a
-// window was made, destroyed, moved in the z-order or renamed, or that events were lost. Those
-// events come before the events of the lines said after them, so a line is never checked
-// against a name that had already changed when it was said.
+// The screen name is asked for every line whose text the program sent, and finding it takes a
+// dozen window calls. While the client's window events flow, the name found is kept until an
+// event says that the Welcome window was renamed or destroyed, or that events were lost. A
+// line may still be read before such an event is handled: the scanner asks afresh when a
+// sender differs from the kept name.
 class AolChatPort : public ChatPort {
  public:
   explicit AolChatPort(platform::OwnLines& ownLines)
       : ownLines_(ownLines),
         hook_(win32::SetWinEventHook(
             win32::EVENT_OBJECT_CREATE, win32::EVENT_OBJECT_NAMECHANGE, nullptr,
-            [this](win32::HWINEVENTHOOK, win32::DWORD, win32::HWND, win32::LONG, win32::LONG,
-                   win32::DWORD, win32::DWORD) { nameKnown_ = false; },
+            [this](win32::HWINEVENTHOOK, win32::DWORD event, win32::HWND window, win32::LONG,
+                   win32::LONG, win32::DWORD, win32::DWORD) { OnEvent(event, window); },
             0, 0, win32::WINEVENT_OUTOFCONTEXT)) {}
   ~AolChatPort() override {
     if (hook_ != 0) win32::UnhookWinEvent(hook_);
@@ -25,25 +25,40 @@ class AolChatPort : public ChatPort {
   AolChatPort(const AolChatPort&) = delete;
   AolChatPort& operator=(const AolChatPort&) = delete;
 
-  std::string GetScreenName() override {
-    if (hook_ == 0) return spindeck::GetScreenName();
-    if (!nameKnown_) {
-      name_ = spindeck::GetScreenName();
+  std::string GetScreenName() override { return ScreenName(false); }
+
+  // `again`: asks the client, whatever is kept.
+  std::string ScreenName(bool again) {
+    // Without events nothing would tell of a change: the name is asked each time.
+    const bool kept = hook_ != 0 && win32::IsWinEventHookStarted(hook_);
+    if (!kept || again || !nameKnown_) {
+      name_ = spindeck::GetScreenName(&welcome_);
       // No name is not kept: it is also what a call that timed out gives.
-      nameKnown_ = !name_.empty();
+      nameKnown_ = kept && !name_.empty();
     }
     return name_;
   }
   void ChatSend(const std::string& line) override {
     if (FindChatRoom() == 0) return;  // a lost line never comes back
-    ownLines_.NoteSent(line);
+    ownLines_.NoteSent(line, ScreenName(false));
     spindeck::ChatSend(line);
   }
 
  private:
+  void OnEvent(win32::DWORD event, win32::HWND window) {
+    // Only the Welcome window's caption holds the name; the input box, renamed by every line
+    // sent, and the rooms say nothing of it.
+    if (event == win32::EVENT_SPINDECK_EVENTSLOST ||
+        (window == welcome_ &&
+         (event == win32::EVENT_OBJECT_NAMECHANGE || event == win32::EVENT_OBJECT_DESTROY))) {
+      nameKnown_ = false;
+    }
+  }
+
   platform::OwnLines& ownLines_;
   bool nameKnown_ = false;
   std::string name_;
+  win32::HWND welcome_ = 0;
   win32::HWINEVENTHOOK hook_;
 };
 
@@ -56,9 +71,13 @@ win32::HWND FindTranscript() {
 
 void ConnectChatClient(RuntimeState& state) {
   state.chat = std::make_unique<AolChatPort>(state.ownLines);
-  auto makeScanner = [&state] {
-    return std::make_unique<platform::ChatScanner>(
-        FindTranscript, &state.ownLines, [&state] { return state.chat->GetScreenName(); });
+  // The port in place when a line is checked (a test may replace it).
+  const auto userName = [&state](bool again) -> std::string {
+    if (auto* aol = dynamic_cast<AolChatPort*>(state.chat.get())) return aol->ScreenName(again);
+    return state.chat ? state.chat->GetScreenName() : std::string();
+  };
+  auto makeScanner = [&state, userName] {
+    return std::make_unique<platform::ChatScanner>(FindTranscript, &state.ownLines, userName);
   };
   state.scan = makeScanner();
   state.scan2 = makeScanner();

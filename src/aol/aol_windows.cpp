@@ -48,8 +48,9 @@ std::string GetCaption(HWND window) {
   return std::string(buffer.data(), static_cast<std::size_t>(std::max(0, std::min(copied, n))));
 }
 
-std::string GetScreenName() {
+std::string GetScreenName(HWND* welcome) {
   static const std::string kWelcome = "Welcome, ";
+  if (welcome != nullptr) *welcome = 0;
   const HWND frame = win32::FindWindowA("aol frame25", nullptr);
   if (frame == 0) return {};
   const HWND mdi = win32::FindWindowExA(frame, 0, "mdiclient", nullptr);
@@ -60,6 +61,7 @@ std::string GetScreenName() {
        w = win32::FindWindowExA(mdi, w, "AOL Child", nullptr)) {
     const std::string caption = GetCaption(w);
     if (caption.compare(0, kWelcome.size(), kWelcome) != 0) continue;
+    if (welcome != nullptr) *welcome = w;
     const std::size_t bang = caption.find('!');
     if (bang == std::string::npos) return {};  // not a screen name without its "!"
     return caption.substr(kWelcome.size(), bang - kWelcome.size());

@@ -18,7 +18,8 @@ void ChatSend(const std::string& text);
 std::string GetCaption(win32::HWND window);
 
 // The signed-on screen name from the Welcome window's caption "Welcome, NAME!", or empty.
-std::string GetScreenName();
+// `welcome`, when given, gets the Welcome window (0 when none was found).
+std::string GetScreenName(win32::HWND* welcome = nullptr);
 
 // The frame's document area ("MDIClient"), or 0.
 win32::HWND FindMdiClient();

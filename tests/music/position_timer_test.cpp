@@ -126,5 +126,22 @@ TEST_F(PositionTimerTest, ShowsTheTextsAOneMillisecondTimerWouldShow) {
               static_cast<long long>(wallMs), all.size());
 }
 
+// The player says it plays, but its position stands at 12.49 s (a blocked output), so every
+// tick finds the next shown second 10 ms off and shows nothing new: the waits the ticks ask
+// for back off to 4 wakes a second (the timer waits at least that long).
+TEST(PositionTimerBackOff, AStalledPositionWakesAtMostFourTimesASecond) {
+  using namespace std::chrono;
+  const microseconds untilNextSecond = milliseconds(10);
+  int ticks = 0;
+  microseconds at{0};
+  for (int stalled = 1; at < seconds(5); ++stalled) {
+    ++ticks;
+    at += StalledPositionWait(untilNextSecond, stalled);
+  }
+  EXPECT_LE(ticks, 25);
+  // A position that moves is waited for exactly.
+  EXPECT_EQ(StalledPositionWait(untilNextSecond, 0), untilNextSecond);
+}
+
 }  // namespace
 }  // namespace spindeck::testing

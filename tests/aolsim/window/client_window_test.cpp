@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QTest>
@@ -119,6 +120,33 @@ TEST_F(ClientWindowTest, MemberDoubleClickIgnoreAndClose) {
   // A room cannot be closed from its sub-window (only the client closes rooms).
   window.area().currentSubWindow()->close();
   EXPECT_TRUE(tree.Exists(lobby));
+}
+
+// Names and captions come from the network and from any desktop peer: no label takes them for
+// markup (an <img> would have the window read any file).
+TEST_F(ClientWindowTest, MarkupInNamesAndCaptionsShowsLiterally) {
+  const std::string markup = "a<br>b<img src=x>";
+  const std::string self = "<b>me</b>";
+  client.Join(markup);
+  client.Rename("DjSam", self);
+  const HWND lobby = Top();
+  QListWidget& members = Room(lobby).members();
+  const auto found = members.findItems(QString::fromStdString(markup), Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  const QPoint at = members.visualItemRect(found.front()).center();
+  QTest::mouseClick(members.viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(members.viewport(), Qt::LeftButton, {}, at);
+  ASSERT_TRUE(client.IsChatter(Top()));
+  int shown = 0;
+  for (const QLabel* label : Shown().findChildren<QLabel*>()) {
+    const bool rich = label->textFormat() == Qt::RichText ||
+                      (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+    EXPECT_FALSE(rich) << label->text().toStdString();
+    for (const std::string& name : {markup, self}) {
+      shown += label->text().contains(QString::fromStdString(name)) ? 1 : 0;
+    }
+  }
+  EXPECT_GE(shown, 2);  // the chatter's name and the greeting
 }
 
 TEST_F(ClientWindowTest, KeywordBoxWelcomeAndMenusFollowTheServedWindows) {

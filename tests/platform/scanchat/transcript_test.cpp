@@ -31,9 +31,10 @@ TEST(Transcript, NewLinesAcrossTheTrimOfAFullTranscript) {
   // A repeated line is new again, not taken for the one before it.
   std::vector<TranscriptLine> before = {{"Me", "next"}};
   std::vector<TranscriptLine> now = {{"Me", "next"}, {"Me", "next"}};
-  EXPECT_EQ(NewLines(before, now).size(), 1u);
-  // A transcript that was cleared and refilled reports all of its lines.
-  EXPECT_EQ(NewLines(Lines(0, 3), Lines(7, 9)), Lines(7, 9));
+  EXPECT_EQ(NewLines(before, now), (std::vector<TranscriptLine>{{"Me", "next"}}));
+  // Nothing read before is left: no line can be told new.
+  EXPECT_EQ(NewLines(Lines(0, 3), Lines(7, 9)), std::nullopt);
+  EXPECT_EQ(NewLines(Lines(0, 3), {}), Lines(0, 0));
 }
 
 TEST(OwnLines, EachReaderTakesASentLineOnce) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -10,7 +11,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
+#include <thread>
 
 #include "platform/win32/desktop_host.h"
 #include "platform/win32/desktop_protocol.h"
@@ -138,6 +141,89 @@ TEST_F(DesktopTest, AHungOwnerFailsTheCallWithinTheBound) {
   release.Set();
   ASSERT_TRUE(recovered.Wait(kGenerous));
   EXPECT_EQ(SendMessageA(w, WM_GETTEXTLENGTH, 0, 0), 42);
+}
+
+// A raw owner answers the first call, then drops the kept connection with the second request
+// unread, so that the caller's read fails with ECONNRESET. The call is tried once more on a
+// new connection, as after a clean close.
+TEST_F(DesktopTest, ACallWhoseConnectionIsResetMidRequestIsTriedAgain) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strcpy(a.sun_path, path.c_str());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);
+  const auto answer = [](int fd) {
+    std::string buffer;
+    char chunk[4096];
+    std::optional<std::string> payload;
+    bool bad = false;
+    while (!(payload = protocol::TakeFrame(buffer, bad)) && !bad) {
+      const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+      if (n <= 0) return;
+      buffer.append(chunk, static_cast<std::size_t>(n));
+    }
+    protocol::Reply reply;
+    reply.id = payload ? protocol::DecodeRequest(*payload).value_or(protocol::Request{}).id : 0;
+    reply.result = 7;
+    const std::string frame = protocol::EncodeReply(reply);
+    (void)::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
+  };
+  int second = -1;
+  std::thread owner([&] {
+    const int first = ::accept(listener, nullptr, nullptr);
+    answer(first);
+    pollfd p{first, POLLIN, 0};
+    ::poll(&p, 1, static_cast<int>(kGenerous.count()));
+    ::close(first);  // the request unread: the caller's next read is reset
+    pollfd l{listener, POLLIN, 0};
+    if (::poll(&l, 1, static_cast<int>(kGenerous.count())) != 1) return;
+    second = ::accept(listener, nullptr, nullptr);
+    answer(second);
+  });
+  EXPECT_EQ(GetMenuItemCount(5), 7);
+  EXPECT_EQ(GetMenuItemCount(5), 7);
+  owner.join();
+  if (second >= 0) ::close(second);
+  ::close(listener);
+}
+
+// A peer that asks for a 50 KB text 2,000 times and reads nothing is dropped once its unsent
+// replies pass 1 MiB, rather than growing the owner's memory by 100 MB; others are served on.
+TEST_F(DesktopTest, APeerThatNeverReadsItsRepliesIsDropped) {
+  const HWND big = tree.Create(0, "Big", std::string(50000, 'x'));
+  DesktopThread host(tree, path);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strcpy(a.sun_path, path.c_str());
+  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  std::string requests;
+  for (std::uint32_t id = 1; id <= 2000; ++id) {
+    protocol::Request r;
+    r.id = id;
+    r.op = protocol::Op::kSendMessage;
+    r.a = big;
+    r.b = WM_GETTEXT;
+    r.c = 65536;
+    requests += protocol::EncodeRequest(r);
+  }
+  ASSERT_EQ(::send(fd, requests.data(), requests.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(requests.size()));
+  // Only now does it read: what the owner kept for it, until the owner hangs up.
+  std::size_t received = 0;
+  char chunk[65536];
+  pollfd p{fd, POLLIN, 0};
+  while (::poll(&p, 1, static_cast<int>(kGenerous.count())) == 1) {
+    const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+    if (n <= 0) break;
+    received += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  EXPECT_LT(received, 4u << 20);
+  EXPECT_EQ(GetWindowTextLengthA(big), 50000);
 }
 
 TEST_F(DesktopTest, NoListenerMeansNoClientAndBadFramesDoNotHarmTheHost) {
