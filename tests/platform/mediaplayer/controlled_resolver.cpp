@@ -44,6 +44,21 @@ extern "C" int getaddrinfo(const char* node, const char* service, const addrinfo
                            addrinfo** result) {
   using LookUp = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
   static const auto real = reinterpret_cast<LookUp>(dlsym(RTLD_NEXT, "getaddrinfo"));
+  if (node != nullptr && std::strcmp(node, spindeck::testing::kTwoAddressHost) == 0) {
+    // Two lists of the C library's own, chained: its freeaddrinfo frees them node by node.
+    addrinfo* first = nullptr;
+    addrinfo* second = nullptr;
+    if (const int error = real("127.0.0.2", service, hints, &first); error != 0) return error;
+    if (const int error = real("127.0.0.1", service, hints, &second); error != 0) {
+      freeaddrinfo(first);
+      return error;
+    }
+    addrinfo* last = first;
+    while (last->ai_next != nullptr) last = last->ai_next;
+    last->ai_next = second;
+    *result = first;
+    return 0;
+  }
   if (node == nullptr || std::strcmp(node, spindeck::testing::kSlowHost) != 0) {
     return real(node, service, hints, result);
   }

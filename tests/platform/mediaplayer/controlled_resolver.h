@@ -7,6 +7,8 @@
 namespace spindeck::testing {
 
 inline constexpr char kSlowHost[] = "slow-resolver.test";
+// A name with two addresses: first 127.0.0.2, where no test server listens, then 127.0.0.1.
+inline constexpr char kTwoAddressHost[] = "two-addresses.test";
 
 void HoldLookUps(bool hold);
 // How many look-ups of kSlowHost are waiting now.

@@ -5,11 +5,15 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <chrono>
+#include <future>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "platform/mediaplayer/icecast_requests.h"
 #include "platform/mediaplayer/icecast_stream.h"
+#include "tests/platform/mediaplayer/controlled_resolver.h"
 
 namespace {
 
@@ -71,6 +75,21 @@ TEST(StreamTitle, ATitleTheServerRefusedInItsAnswersBodyIsSentAgain) {
       << server.titles().size();
   EXPECT_EQ(server.titles()[0], "caf%C3%A1%20%26%205%20~%20a-b");
   EXPECT_EQ(server.titles()[1], server.titles()[0]);
+}
+
+TEST(StreamTitle, EveryAddressOfTheHostIsTriedInTurn) {
+  RefusingTitleServer server(0);
+  const platform::IcecastUrl url{"source", spindeck::testing::kTwoAddressHost, server.port(),
+                                 "/t.mp3"};
+  // The request waits on this thread's event loop, where the server answers.
+  auto sent = std::async(std::launch::async, [&] {
+    return platform::SendTitle(url, "hackme", "second address", std::chrono::seconds(5));
+  });
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000));
+  EXPECT_TRUE(sent.get());
+  ASSERT_EQ(server.titles().size(), 1U);
+  EXPECT_EQ(server.titles()[0], "second%20address");
 }
 
 }  // namespace
