@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto before = platform::ParseTranscript(bytes.substr(0, half));
   const auto now = platform::ParseTranscript(bytes.substr(half));
   const auto fresh = platform::NewLines(before, now);
-  if (fresh.size() > now.size()) __builtin_trap();
+  if (fresh && fresh->size() > now.size()) __builtin_trap();
   const std::string shown = platform::RenderHtml(bytes);
   if (shown.size() > bytes.size() || shown.find("  ") != std::string::npos) __builtin_trap();
   return 0;
