@@ -33,8 +33,12 @@ int FreeLoopbackPort() {
   return listener.listen(QHostAddress::LocalHost, 0) ? listener.serverPort() : 0;
 }
 
-IrcServerProcess::IrcServerProcess(std::string name, Prepare prepare, bool neverAsRoot)
-    : name_(std::move(name)), prepare_(std::move(prepare)), neverAsRoot_(neverAsRoot) {
+IrcServerProcess::IrcServerProcess(std::string name, Prepare prepare, bool neverAsRoot,
+                                   int exitCode)
+    : name_(std::move(name)),
+      prepare_(std::move(prepare)),
+      neverAsRoot_(neverAsRoot),
+      exitCode_(exitCode) {
   path_ = dir_.path();
   process_.setProcessChannelMode(QProcess::MergedChannels);
   process_.setWorkingDirectory(path_);
@@ -115,7 +119,7 @@ void IrcServerProcess::Fail(const std::string& reason) {
 }
 
 void IrcServerProcess::Stop() {
-  StopProcess(process_, name_, [this] { return output(); });
+  StopProcess(process_, name_, [this] { return output(); }, exitCode_);
   output();
 }
 

@@ -25,7 +25,8 @@ class IrcServerProcess {
   // `prepare` writes the configuration for the port into the folder and gives the command.
   using Prepare = std::function<std::optional<IrcServerCommand>(int port, const QString& folder)>;
 
-  IrcServerProcess(std::string name, Prepare prepare, bool neverAsRoot = false);
+  // `exitCode` is how the server exits when asked to end (InspIRCd gives 10 for SIGTERM).
+  IrcServerProcess(std::string name, Prepare prepare, bool neverAsRoot = false, int exitCode = 0);
   ~IrcServerProcess();
   IrcServerProcess(const IrcServerProcess&) = delete;
   IrcServerProcess& operator=(const IrcServerProcess&) = delete;
@@ -47,6 +48,7 @@ class IrcServerProcess {
   std::string name_;
   Prepare prepare_;
   bool neverAsRoot_;
+  int exitCode_;
   QTemporaryDir dir_;
   QString path_;
   QProcess process_;

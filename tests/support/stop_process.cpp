@@ -7,15 +7,15 @@
 namespace spindeck::testing {
 
 void StopProcess(QProcess& process, const std::string& name,
-                 const std::function<std::string()>& output) {
+                 const std::function<std::string()>& output, int expectedCode) {
   if (process.state() == QProcess::NotRunning) {
     // Ended before: by a crash or with an error, unless it never ran or was stopped here.
-    CheckExit(name, process, output());
+    CheckExit(name, process, output(), expectedCode);
     return;
   }
   process.terminate();
   if (WaitForEnd(process, 5000)) {
-    CheckExit(name, process, output());
+    CheckExit(name, process, output(), expectedCode);
     return;
   }
   process.kill();

@@ -10,7 +10,7 @@
 namespace spindeck::testing {
 
 void StopProcess(QProcess& process, const std::string& name,
-                 const std::function<std::string()>& output);
+                 const std::function<std::string()>& output, int expectedCode = 0);
 
 // The same without judging the end: for a server being replaced after a failed start, whose
 // failure has been dealt with already.

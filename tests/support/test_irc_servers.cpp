@@ -80,10 +80,14 @@ class Hybrid : public TestIrcServer {
 };
 
 class InspircdAnope : public TestIrcServer {
+  // InspIRCd's exit status for an end asked for by SIGTERM.
+  static constexpr int kExitOnSigterm = 10;
+
  public:
   InspircdAnope()
       : inspircd_("inspircd",
-                  [this](int port, const QString& folder) { return Prepare(port, folder); }) {
+                  [this](int port, const QString& folder) { return Prepare(port, folder); },
+                  false, kExitOnSigterm) {
     anope_.setProcessChannelMode(QProcess::MergedChannels);
   }
   ~InspircdAnope() override { Stop(); }
@@ -96,7 +100,7 @@ class InspircdAnope : public TestIrcServer {
     return true;
   }
   void Stop() override {
-    StopProcess(anope_);
+    StopProcess(anope_, "anope", [this] { return anope_.readAll().toStdString(); });
     inspircd_.Stop();
   }
   int port() const override { return inspircd_.port(); }
