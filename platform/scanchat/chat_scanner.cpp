@@ -274,7 +274,9 @@ void ChatScanner::Look() {
   Seen& seen = known->second;
   std::vector<TranscriptLine> fresh;
   Read read = Read::kFailed;
+  std::uint64_t expected = 0;  // the serial a full read by serial reaches
   if (const auto next = NextSerial(transcript)) {
+    expected = seen.nextSerial != 0 ? *next : 0;
     if (*next != 0 && seen.nextSerial != 0) {
       read = ReadBySerial(transcript, seen, *next, fresh);
     } else if (*next == 0 && seen.nextSerial != 0) {
@@ -304,6 +306,12 @@ void ChatScanner::Look() {
   lastPolled_ = transcript;
   NoteActivity(read == Read::kNew);
   Queue(fresh);
+  // A read cut short by a failed call delivers what came before it; the rest is still held and
+  // is read again soon, since its events may all have come already.
+  if (const auto rest = rooms_.find(transcript);
+      rest != rooms_.end() && expected != 0 && rest->second.nextSerial < expected) {
+    RetryLater();
+  }
 }
 
 ChatScanner::Read ChatScanner::ReadBySerial(win32::HWND transcript, Seen& seen, std::uint64_t next,
