@@ -5,13 +5,13 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "tests/support/irc_server_process.h"
 #include "tests/support/run_tool.h"
 #include "tests/support/stop_process.h"
 
@@ -26,20 +26,6 @@ std::string Line(const std::string& name, const std::string& value) {
 
 std::string Number(int value) {
   return std::to_string(value);
-}
-
-// Whether a client can connect to the port now.
-bool Accepts(int port, int timeoutMs) {
-  QTcpSocket probe;
-  QEventLoop loop;
-  QObject::connect(&probe, &QTcpSocket::connected, &loop, &QEventLoop::quit);
-  QObject::connect(&probe, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  probe.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
-  if (probe.state() != QAbstractSocket::ConnectedState) loop.exec();
-  const bool connected = probe.state() == QAbstractSocket::ConnectedState;
-  probe.abort();
-  return connected;
 }
 
 }  // namespace
@@ -174,7 +160,7 @@ bool NgircdServer::WaitForListening(int timeoutMs, bool reportTakenPort) {
     return false;
   }
   for (const int port : {port_, serverPort_, tlsPort_}) {
-    if (port != 0 && !Accepts(port, 5000)) {
+    if (port != 0 && !AcceptsConnections(port, 5000)) {
       Fail("port " + Number(port) + " does not accept connections");
       return false;
     }
