@@ -213,13 +213,6 @@ void IrcRooms::OnProblem(const std::string& text) {
   NoticeEverywhere(Html(text));
 }
 
-void IrcRooms::ReclaimIfFreed(const std::string& nick) {
-  if (Lower(nick) == Lower(connection_.wantedNick()) &&
-      connection_.nick() != connection_.wantedNick()) {
-    connection_.SendNow("NICK", {connection_.wantedNick()});
-  }
-}
-
 void IrcRooms::OnMessage(const Message& m) {
   const std::string from = NickOf(m.prefix);
   const bool self = Lower(from) == Lower(connection_.nick());
@@ -241,7 +234,6 @@ void IrcRooms::OnMessage(const Message& m) {
       client_.LeaveRoom(room, Local(from));
       Notice(room, Html(from) + " has signed off" + Because(Param(m, 0)) + ".");
     }
-    ReclaimIfFreed(from);
   } else if (m.command == "KICK") {
     const std::optional<std::string> room = RoomOf(Param(m, 0));
     if (!room) return;
@@ -322,7 +314,6 @@ void IrcRooms::OnNick(const std::string& from, const std::string& to) {
   for (const std::string& room : rooms) {
     Notice(room, Html(from) + " is now known as " + Html(to) + ".");
   }
-  ReclaimIfFreed(from);
 }
 
 void IrcRooms::OnPrivmsg(const Message& m) {

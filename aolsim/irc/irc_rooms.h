@@ -59,8 +59,6 @@ class IrcRooms : public RoomNetwork {
   // A line from OnlineHost (HTML) in one room, or in every room.
   void Notice(const std::string& room, const std::string& html);
   void NoticeEverywhere(const std::string& html);
-  // Asks for the wanted nick again once its holder has gone.
-  void ReclaimIfFreed(const std::string& nick);
 
   ChatClient& client_;
   std::string version_;

@@ -65,7 +65,11 @@ IrcSession::IrcSession(SessionSettings settings) : settings_(std::move(settings)
 void IrcSession::WantNick(const std::string& nick) {
   settings_.nick = nick;
   if (!registered()) return;
-  if (nick_ != nick) Send(FormatLine("NICK", {nick}));
+  if (nick_ != nick) {
+    Send(FormatLine("NICK", {nick}));
+  } else {
+    WatchWantedNick(0);  // the nick in use is the one wanted: nothing to watch any more
+  }
 }
 
 void IrcSession::Connected(std::int64_t nowMs) {
@@ -74,6 +78,10 @@ void IrcSession::Connected(std::int64_t nowMs) {
   alternative_ = 0;
   nickTries_ = 0;
   reclaimAt_ = -1;
+  monitored_.clear();
+  monitorFull_ = false;
+  isonAsked_ = false;
+  isonUnknown_ = false;
   welcomeBy_ = nowMs + kWelcomeMs;
   nick_ = settings_.nick;
   if (settings_.sasl) {
@@ -91,6 +99,7 @@ void IrcSession::Disconnected() {
   state_ = State::kOffline;
   welcomeBy_ = -1;
   reclaimAt_ = -1;
+  monitored_.clear();
   capList_.clear();
 }
 
@@ -112,13 +121,75 @@ void IrcSession::Received(std::string_view line, std::int64_t nowMs) {
     OnRegistration(m, nowMs);
     return;
   }
-  if (m.command == "NICK" &&
-      IrcLower(NickOf(m.prefix), features_.caseMapping) == IrcLower(nick_, features_.caseMapping)) {
-    nick_ = Param(m, 0).substr(0, kLongestLine);
-    reclaimAt_ = nick_ == settings_.nick ? -1 : nowMs + kReclaimMs;
-  }
+  OnRegisteredMessage(m, nowMs);
   Event event{Event::Kind::kMessage, {}, m};
   events_.push_back(std::move(event));
+}
+
+void IrcSession::OnRegisteredMessage(const Message& m, std::int64_t nowMs) {
+  const std::string& c = m.command;
+  const auto lower = [this](std::string_view text) {
+    return IrcLower(text, features_.caseMapping);
+  };
+  const std::string from = NickOf(m.prefix);
+  if (c == "NICK" && lower(from) == lower(nick_)) {
+    nick_ = Param(m, 0).substr(0, kLongestLine);
+    WatchWantedNick(nowMs);
+  } else if ((c == "QUIT" || c == "NICK") && IsWanted(from)) {
+    AskForWantedNick();  // the holder left, or took another nick, in a channel we share
+  } else if (c == "005") {
+    WatchWantedNick(nowMs);  // MONITOR may be offered
+  } else if (c == "433" || c == "437") {
+    WatchWantedNick(nowMs);  // a nick asked for since the welcome is held too
+  } else if (c == "731") {
+    // MONITOR's "offline" list: "nick1,nick2".
+    const std::string& list = Param(m, 1);
+    for (std::size_t at = 0; at <= list.size();) {
+      const std::size_t end = std::min(list.find(',', at), list.size());
+      if (IsWanted(NickOf(std::string_view(list).substr(at, end - at)))) AskForWantedNick();
+      at = end + 1;
+    }
+  } else if (c == "734") {
+    // The server's MONITOR list is full: ISON polls instead.
+    monitorFull_ = true;
+    monitored_.clear();
+    WatchWantedNick(nowMs);
+  } else if (c == "303" && isonAsked_) {
+    isonAsked_ = false;
+    const std::string online = " " + lower(Param(m, 1)) + " ";
+    if (online.find(" " + lower(settings_.nick) + " ") == std::string::npos) AskForWantedNick();
+  } else if (c == "421" && Upper(Param(m, 1)) == "ISON") {
+    isonAsked_ = false;
+    isonUnknown_ = true;
+  }
+}
+
+bool IrcSession::IsWanted(std::string_view nick) const {
+  return nick_ != settings_.nick && !nick.empty() &&
+         IrcLower(nick, features_.caseMapping) == IrcLower(settings_.nick, features_.caseMapping);
+}
+
+void IrcSession::AskForWantedNick() {
+  if (nick_ != settings_.nick) Send(FormatLine("NICK", {settings_.nick}));
+}
+
+void IrcSession::WatchWantedNick(std::int64_t nowMs) {
+  if (nick_ == settings_.nick) {
+    if (!monitored_.empty()) Send(FormatLine("MONITOR", {"-", std::exchange(monitored_, {})}));
+    reclaimAt_ = -1;
+    return;
+  }
+  if (features_.monitor && !monitorFull_) {
+    if (monitored_ != settings_.nick) {
+      if (!monitored_.empty()) Send(FormatLine("MONITOR", {"-", monitored_}));
+      monitored_ = settings_.nick;
+      // The server answers at once whether the nick is online (730) or offline (731).
+      Send(FormatLine("MONITOR", {"+", monitored_}));
+    }
+    reclaimAt_ = -1;
+  } else if (reclaimAt_ < 0) {
+    reclaimAt_ = nowMs + settings_.reclaimPollMs;
+  }
 }
 
 void IrcSession::OnRegistration(const Message& m, std::int64_t nowMs) {
@@ -152,7 +223,7 @@ void IrcSession::OnRegistration(const Message& m, std::int64_t nowMs) {
     state_ = State::kRegistered;
     welcomeBy_ = -1;
     if (!Param(m, 0).empty()) nick_ = Param(m, 0).substr(0, kLongestLine);
-    reclaimAt_ = nick_ == settings_.nick ? -1 : nowMs + kReclaimMs;
+    WatchWantedNick(nowMs);
     Emit(Event::Kind::kRegistered, nick_);
     Flush(nowMs);
   }
@@ -283,11 +354,15 @@ void IrcSession::Tick(std::int64_t nowMs) {
     return;
   }
   if (registered() && reclaimAt_ >= 0 && nowMs >= reclaimAt_) {
-    if (nick_ != settings_.nick) {
-      Send(FormatLine("NICK", {settings_.nick}));
-      reclaimAt_ = nowMs + kReclaimMs;
-    } else {
+    if (nick_ == settings_.nick) {
       reclaimAt_ = -1;
+    } else if (isonUnknown_) {
+      AskForWantedNick();
+      reclaimAt_ = nowMs + settings_.reclaimPollMs;
+    } else {
+      Send(FormatLine("ISON", {settings_.nick}));
+      isonAsked_ = true;
+      reclaimAt_ = nowMs + settings_.reclaimPollMs;
     }
   }
   Flush(nowMs);

@@ -21,7 +21,14 @@
 // - No 001 within kWelcomeMs of the connection coming up: drop and try again.
 // - After 001: PING is answered, ISUPPORT (005) is taken in, the nick follows NICK, and every
 //   message is handed on. Chat lines wait in a SendQueue until registered, and leave at its
-//   rate; a nick held by someone else is asked for again every kReclaimMs.
+//   rate.
+// - While the wanted nick is held by someone else, the session watches for it to come free,
+//   whether or not the holder shares a channel with the user: with MONITOR where the server
+//   offers it (005 MONITOR), asking for the nick as soon as the server says it is offline;
+//   elsewhere (or with the server's MONITOR list full) by asking ISON every reclaimPollMs,
+//   and for the nick when ISON does not list it. A server that knows no ISON gets the NICK
+//   itself at that interval. A QUIT or NICK of the holder seen in a shared channel asks for
+//   the nick at once.
 // No line given to send is longer than 510 bytes (512 with its CR LF).
 #include <cstdint>
 #include <optional>
@@ -44,6 +51,7 @@ struct SessionSettings {
   bool saslOptional = false;  // a failed SASL login goes on without one
   std::string saslAccount;    // empty: the nick
   std::string password;       // the SASL password, or else the server password; may be empty
+  std::int64_t reclaimPollMs = 30000;  // how often ISON asks after a held nick
 };
 
 class IrcSession {
@@ -64,7 +72,6 @@ class IrcSession {
   };
 
   static constexpr std::int64_t kWelcomeMs = 60000;
-  static constexpr std::int64_t kReclaimMs = 60000;
   static constexpr int kNickTries = 8;  // alternatives tried on one connection
   static constexpr std::size_t kLongestCapList = 8192;
   static constexpr std::size_t kLongestLine = 510;
@@ -79,7 +86,7 @@ class IrcSession {
   void Disconnected();
   // One received line, without CR LF.
   void Received(std::string_view line, std::int64_t nowMs);
-  // Lets the time pass: the welcome deadline, the nick reclaim, queued lines.
+  // Lets the time pass: the welcome deadline, the ISON poll, queued lines.
   void Tick(std::int64_t nowMs);
   // A chat line to send once registered, at the queue's rate. False when the queue is full.
   bool Queue(const std::string& line, std::int64_t nowMs);
@@ -99,7 +106,9 @@ class IrcSession {
   std::size_t queued() const { return queue_.size(); }
   // The bytes of server text the session holds besides its queue (the CAP list, the nick,
   // the ERROR text): bounded whatever the server sends.
-  std::size_t heldBytes() const { return capList_.size() + nick_.size() + serverError_.size(); }
+  std::size_t heldBytes() const {
+    return capList_.size() + nick_.size() + serverError_.size() + monitored_.size();
+  }
   // What the server said in its ERROR line, if it sent one on this connection.
   const std::string& serverError() const { return serverError_; }
 
@@ -110,6 +119,11 @@ class IrcSession {
   void SaslFailed(const std::string& why, bool serverKnowsCap = true);
   void NickRefused(bool invalid, const Message& m);
   void TryNick(const std::string& nick);
+  void OnRegisteredMessage(const Message& m, std::int64_t nowMs);
+  // Starts or stops watching the wanted nick, as the nick in use and the server's features say.
+  void WatchWantedNick(std::int64_t nowMs);
+  void AskForWantedNick();
+  bool IsWanted(std::string_view nick) const;
   std::optional<std::string> Alternative(int index) const;
   void Send(std::string line);
   void Emit(Event::Kind kind, std::string text);
@@ -123,8 +137,12 @@ class IrcSession {
   std::string nick_;     // in use, or being tried
   std::string capList_;  // CAP LS collected so far
   std::int64_t welcomeBy_ = -1;
-  std::int64_t reclaimAt_ = -1;
-  int alternative_ = 0;  // which alternative is being tried; 0 for the wanted nick
+  std::int64_t reclaimAt_ = -1;  // the next ISON poll; -1 for none
+  std::string monitored_;        // the nick on the server's MONITOR list; empty for none
+  bool monitorFull_ = false;     // the server's MONITOR list took no more
+  bool isonAsked_ = false;       // an ISON of ours waits for its answer
+  bool isonUnknown_ = false;     // the server knows no ISON
+  int alternative_ = 0;          // which alternative is being tried; 0 for the wanted nick
   int nickTries_ = 0;
   std::size_t lengthGuess_ = 0;  // the longest nick the server seems to take; 0 unknown
   std::string serverError_;

@@ -48,6 +48,9 @@ void ApplyIsupport(const Message& m, ServerFeatures& features) {
           value.size() - close - 1 <= 16 && Printable(value.substr(close + 1))) {
         features.prefixChars = std::string(value.substr(close + 1));
       }
+    } else if (key == "MONITOR") {
+      // "MONITOR=100", or "MONITOR" without a limit; a limit of 0 watches nothing.
+      features.monitor = value != "0";
     } else if (key == "CASEMAPPING") {
       if (value == "ascii") {
         features.caseMapping = CaseMapping::kAscii;

@@ -1,7 +1,8 @@
 #pragma once
 // What a server tells of itself in its ISUPPORT (005) lines, with the usual values for what
 // it does not tell: the longest nick and channel name, the characters that start a channel,
-// the member prefixes of NAMES (such as @ and +), and how nicks compare without case.
+// the member prefixes of NAMES (such as @ and +), how nicks compare without case, and whether
+// it watches nicks for its clients (MONITOR).
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -18,6 +19,7 @@ struct ServerFeatures {
   std::string chanTypes = "#&";
   std::string prefixChars = "~&@%+";  // what may stand before a nick in NAMES
   CaseMapping caseMapping = CaseMapping::kRfc1459;
+  bool monitor = false;  // MONITOR tells when a nick comes and goes
 };
 
 // Takes in what one 005 line says; other lines change nothing. Values out of reason (a nick

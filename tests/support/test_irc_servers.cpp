@@ -32,6 +32,7 @@ class ShippedNgircd : public TestIrcServer {
   void Stop() override { server_.Stop(); }
   int port() const override { return server_.port(); }
   std::size_t nickLength() const override { return 9; }
+  bool hasMonitor() const override { return false; }
 
  private:
   static NgircdOptions Options() {
@@ -52,6 +53,7 @@ class Hybrid : public TestIrcServer {
   void Stop() override { process_.Stop(); }
   int port() const override { return process_.port(); }
   std::size_t nickLength() const override { return 9; }
+  bool hasMonitor() const override { return true; }
 
  private:
   static std::optional<IrcServerCommand> Prepare(int port, const QString& folder) {
@@ -85,9 +87,9 @@ class InspircdAnope : public TestIrcServer {
 
  public:
   InspircdAnope()
-      : inspircd_("inspircd",
-                  [this](int port, const QString& folder) { return Prepare(port, folder); },
-                  false, kExitOnSigterm) {
+      : inspircd_(
+            "inspircd", [this](int port, const QString& folder) { return Prepare(port, folder); },
+            false, kExitOnSigterm) {
     anope_.setProcessChannelMode(QProcess::MergedChannels);
   }
   ~InspircdAnope() override { Stop(); }
@@ -106,6 +108,7 @@ class InspircdAnope : public TestIrcServer {
   int port() const override { return inspircd_.port(); }
   std::size_t nickLength() const override { return 30; }
   bool hasServices() const override { return true; }
+  bool hasMonitor() const override { return true; }
 
  private:
   std::optional<IrcServerCommand> Prepare(int port, const QString& folder) {
@@ -132,7 +135,7 @@ class InspircdAnope : public TestIrcServer {
         f +
         "/inspircd.log\">\n"
         "<module name=\"cap\"><module name=\"sasl\"><module name=\"services_account\">\n"
-        "<module name=\"spanningtree\"><module name=\"hidechans\">\n"
+        "<module name=\"spanningtree\"><module name=\"hidechans\"><module name=\"monitor\">\n"
         "<sasl target=\"services.test\">\n"
         "<link name=\"services.test\" ipaddr=\"127.0.0.1\" port=\"" +
         link + "\" allowmask=\"127.0.0.0/8\" sendpass=\"" + kLinkPassword + "\" recvpass=\"" +

@@ -113,16 +113,67 @@ TEST(IrcSessionNick, OnlyTheUsersOwnNickRefusedEndsItWithTheReason) {
   EXPECT_EQ(did[1].substr(0, 5), "stop ");
 }
 
-TEST(IrcSessionNick, ANickThatStaysTakenIsAskedForAgainAfterTheWelcome) {
-  IrcSession session = Connected(Nick("Sam"));
+// The session under the alternative "Sam_", the wanted "Sam" held by someone else.
+IrcSession UnderAlternative(std::int64_t pollMs = 30000) {
+  SessionSettings settings = Nick("Sam");
+  settings.reclaimPollMs = pollMs;
+  IrcSession session = Connected(settings);
   session.Received(":s 433 * Sam :in use", 1);
   session.Received(":s 001 Sam_ :Welcome", 2);
   session.TakeEvents();
-  EXPECT_EQ(session.NextTickMs(2), 2 + IrcSession::kReclaimMs);
-  session.Tick(2 + IrcSession::kReclaimMs);
-  EXPECT_EQ(Did(session), std::vector<std::string>{"send NICK Sam"});
-  session.Received(":Sam_!u@h NICK :Sam", 3);
+  return session;
+}
+
+TEST(IrcSessionReclaim, WithoutMonitorIsonAsksAtTheIntervalAndTheNickIsTakenOnceFree) {
+  IrcSession session = UnderAlternative(5000);
+  EXPECT_EQ(session.NextTickMs(2), 5002);
+  session.Tick(5001);
+  EXPECT_TRUE(Did(session).empty());
+  session.Tick(5002);
+  EXPECT_EQ(Did(session), std::vector<std::string>{"send ISON Sam"});
+  session.Received(":s 303 Sam_ :SAM ", 5003);
+  EXPECT_EQ(Did(session), std::vector<std::string>{"message 303"});
+  session.Tick(10002);
+  EXPECT_EQ(Did(session), std::vector<std::string>{"send ISON Sam"});
+  session.Received(":s 303 Sam_ :", 10003);
+  EXPECT_EQ(Did(session), (std::vector<std::string>{"send NICK Sam", "message 303"}));
+  // A 303 nobody asked for changes nothing.
+  session.Received(":s 303 Sam_ :", 10004);
+  EXPECT_EQ(Did(session), std::vector<std::string>{"message 303"});
+  session.Received(":Sam_!u@h NICK :Sam", 10005);
   EXPECT_EQ(session.nick(), "Sam");
+  EXPECT_EQ(session.NextTickMs(10005), -1);
+
+  // A server without ISON gets the NICK itself at the interval.
+  IrcSession plain = UnderAlternative(5000);
+  plain.Tick(5002);
+  plain.Received(":s 421 Sam_ ISON :Unknown command", 5003);
+  plain.TakeEvents();
+  plain.Tick(10002);
+  EXPECT_EQ(Did(plain), std::vector<std::string>{"send NICK Sam"});
+}
+
+TEST(IrcSessionReclaim, MonitorTellsWhenTheHolderLeavesAndAFullListFallsBackToIson) {
+  IrcSession session = UnderAlternative();
+  session.Received(":s 005 Sam_ MONITOR=50 :are supported", 3);
+  EXPECT_EQ(Did(session), (std::vector<std::string>{"send MONITOR + Sam", "message 005"}));
+  EXPECT_EQ(session.NextTickMs(3), -1);  // no polling beside MONITOR
+  session.Received(":s 730 Sam_ :Sam!u@h", 4);
+  session.Received(":s 731 Sam_ :Other,SAM", 5);
+  EXPECT_EQ(Did(session),
+            (std::vector<std::string>{"message 730", "send NICK Sam", "message 731"}));
+  session.Received(":Sam_!u@h NICK :Sam", 6);
+  EXPECT_EQ(Did(session), (std::vector<std::string>{"send MONITOR - Sam", "message NICK"}));
+
+  IrcSession full = UnderAlternative(5000);
+  full.Received(":s 005 Sam_ MONITOR=1 :are supported", 3);
+  full.Received(":s 734 Sam_ 1 Sam :Monitor list is full", 4);
+  full.TakeEvents();
+  full.Tick(5004);
+  EXPECT_EQ(Did(full), std::vector<std::string>{"send ISON Sam"});
+  // The holder seen leaving a shared channel frees the nick at once, whatever the watch.
+  full.Received(":sam!u@h QUIT :bye", 5005);
+  EXPECT_EQ(Did(full), (std::vector<std::string>{"send NICK Sam", "message QUIT"}));
 }
 
 TEST(IrcSessionSasl, CollectsAMultiLineCapListAndLogsInToTheGivenAccount) {
