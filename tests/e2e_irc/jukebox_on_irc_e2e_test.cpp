@@ -187,50 +187,6 @@ TEST_F(JukeboxOnIrc, TheClientComesBackAfterTheServerRestarts) {
   EXPECT_TRUE(LineHolding(back, kUser, "text: off"));
 }
 
-TEST(JukeboxOnIrcFlood, EightRepliesArriveWholeInOrderWithoutADisconnection) {
-  testing::NgircdOptions throttled;
-  throttled.floodThrottling = true;  // the server's own limits, as real networks have them
-  NgircdServer server(throttled);
-  ASSERT_TRUE(server.Start());
-  IrcTestClient tester;
-  ASSERT_TRUE(tester.Connect("127.0.0.1", server.port(), kTester));
-  ASSERT_TRUE(tester.Join(kLobby));
-  Jukebox deck(OnServer(server.port()));
-  ASSERT_TRUE(deck.started());
-  ASSERT_TRUE(deck.MakeSong("song 01.mp3", {"--seconds", "5"}));
-  // Eight lines (seven matches and the closing one) are more than the client's burst of five,
-  // so the last ones go out at the client's pace, under the server's own limits.
-  for (int i = 2; i <= 7; ++i) {
-    const QString name = QString("song %1.mp3").arg(i, 2, 10, QChar('0'));
-    ASSERT_TRUE(QFile::copy(deck.song("song 01.mp3"), deck.song(name)));
-  }
-  deck.Refresh();
-  ASSERT_NE(deck.Ask("p song").find("matches found"), std::string::npos);
-  deck.Say("scroll");
-  std::vector<std::string> expected;
-  for (int i = 0; i < 8; ++i) {
-    const std::string reply = deck.NextReply(10000);
-    ASSERT_NE(reply, "<no reply>") << i;
-    expected.push_back(Shown(reply));
-  }
-  EXPECT_NE(expected.back().find("type 'play'"), std::string::npos);
-  // Everything the user said before reaches the room first; then the 8 lines in order.
-  for (const std::string& line : expected) {
-    const std::optional<Message> m = tester.WaitFor(
-        [&](const Message& m) {
-          return IsPrivmsgFrom(m, kUser) && aolsim::irc::IrcPlainText(m.params[1]) == line;
-        },
-        90000);
-    ASSERT_TRUE(m) << "missing or out of order: " << line;
-  }
-  for (const Message& m : tester.received()) {
-    EXPECT_FALSE(m.command == "QUIT" && aolsim::irc::NickOf(m.prefix) == kUser);
-  }
-  for (const Event& e : deck.client().events()) {
-    EXPECT_FALSE(e.size() >= 4 && e[2] == kSystem && e[3].find("lost") != std::string::npos);
-  }
-}
-
 TEST(JukeboxOnIrcTls, TheTestAuthorityIsTrustedAndAnotherHostsCertificateRefused) {
   QTemporaryDir folder;
   QString ca, cert, key, otherCa, otherCert, otherKey;

@@ -9,10 +9,14 @@
 #include <map>
 #include <memory>
 
+#include "aolsim/irc/formatting.h"
 #include "aolsim/irc/message.h"
+#include "platform/text/cp1252.h"
+#include "platform/text/html_text.h"
 #include "tests/support/aolsim_process.h"
 #include "tests/support/aolsim_windows.h"
 #include "tests/support/irc_test_client.h"
+#include "tests/support/jukebox.h"
 #include "tests/support/test_irc_servers.h"
 
 namespace spindeck::testing {
@@ -78,7 +82,9 @@ class OnRealServer : public ::testing::TestWithParam<IrcServerKind> {
 TEST_P(OnRealServer, ASquattedNickGivesAnAlternativeWithinTheLimitAndComesBackWhenFreed) {
   IrcTestClient squatter;
   ASSERT_TRUE(Connect(squatter, "DeckUser9"));
-  if (!server->hasMonitor()) ASSERT_TRUE(squatter.Join("#squat"));
+  if (!server->hasMonitor()) {
+    ASSERT_TRUE(squatter.Join("#squat"));
+  }
   IrcTestClient tester;
   ASSERT_TRUE(Connect(tester, "tester1"));
   ASSERT_TRUE(tester.Join("#squat"));
@@ -202,6 +208,51 @@ TEST_P(OnRealServer, SaslLogsInToARegisteredAccountAndAWrongPasswordIsSaidOnce) 
       },
       4000));
   EXPECT_EQ(SystemLinesHolding(*client, "lost"), 1);
+}
+
+// The jukebox's replies come faster than the client lets lines leave (a burst of five, then
+// one every two seconds), so they wait in its queue and then go out at its pace, under each
+// server's own flood limits (ngircd's throttling as shipped; InspIRCd's default command rate;
+// ircd-hybrid's, which drops a client whose unread lines outgrow its 2560-byte recvq).
+TEST_P(OnRealServer, ABurstOf25RepliesArrivesWholeAndInOrderWithoutAKick) {
+  IrcTestClient tester;
+  ASSERT_TRUE(Connect(tester, "burst1"));
+  ASSERT_TRUE(tester.Join("#lobby"));
+  e2e::Jukebox deck(QStringList{"--irc", QString("127.0.0.1:%1").arg(server->port())});
+  ASSERT_TRUE(deck.started());
+  // 24 matches, each a line of "scroll", and the closing line.
+  ASSERT_TRUE(deck.MakeSong("song 01.mp3", {"--seconds", "5"}));
+  for (int i = 2; i <= 24; ++i) {
+    const QString name = QString("song %1.mp3").arg(i, 2, 10, QChar('0'));
+    ASSERT_TRUE(QFile::copy(deck.song("song 01.mp3"), deck.song(name)));
+  }
+  deck.Refresh();
+  ASSERT_NE(deck.Ask("p song").find("matches found"), std::string::npos);
+  deck.Say("scroll");
+  std::vector<std::string> expected;
+  for (int i = 0; i < 25; ++i) {
+    const std::string reply = deck.NextReply(10000);
+    ASSERT_NE(reply, "<no reply>") << i;
+    // As the transcript shows it: its HTML rendered, in UTF-8.
+    expected.push_back(platform::Cp1252ToUtf8(platform::RenderHtml(platform::Utf8ToCp1252(reply))));
+  }
+  EXPECT_NE(expected.back().find("type 'play'"), std::string::npos);
+  // Everything the user said before reaches the room first; then the 25 lines in order.
+  for (const std::string& line : expected) {
+    ASSERT_TRUE(tester.WaitFor(
+        [&](const Message& m) {
+          return m.command == "PRIVMSG" && NickOf(m.prefix) == e2e::kUser && m.params.size() == 2 &&
+                 aolsim::irc::IrcPlainText(m.params[1]) == line;
+        },
+        90000))
+        << "missing or out of order: " << line;
+  }
+  for (const Message& m : tester.received()) {
+    EXPECT_FALSE((m.command == "QUIT" || m.command == "KICK") &&
+                 (NickOf(m.prefix) == e2e::kUser || Param(m, 1) == e2e::kUser))
+        << m.command;
+  }
+  EXPECT_EQ(SystemLinesHolding(deck.client(), "lost"), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, OnRealServer,

@@ -78,8 +78,7 @@ bool NgircdServer::WriteConfig() {
                        (options_.password.empty() ? "" : Line("Password", options_.password));
   if (!options_.shippedLimits) {
     config += "[Limits]\n" + Line("MaxConnections", "0") + Line("MaxConnectionsIP", "0") +
-              Line("MaxJoins", "0") + Line("MaxNickLength", "30") +
-              Line("MaxPenaltyTime", options_.floodThrottling ? "-1" : "0") +
+              Line("MaxJoins", "0") + Line("MaxNickLength", "30") + Line("MaxPenaltyTime", "0") +
               Line("PingTimeout", "600") + Line("PongTimeout", "600") + Line("ConnectRetry", "5");
   }
   config += "[Options]\n" + Line("PAM", "no") + Line("Ident", "no") + Line("DNS", "no") +

@@ -10,7 +10,7 @@
 // - Flood throttling: every command costs a client penalty time; past a short burst ngircd
 //   reads about three lines a second from it (20 PRIVMSGs in a row take 6 s, 200 over a
 //   minute). MaxPenaltyTime = 0 switches this off, and then thousands of lines pass at once;
-//   that is the default here (see `floodThrottling`).
+//   that is the default here, but for `shippedLimits`.
 // - A port that cannot be bound is only logged ("Can't bind socket"); the server runs on with
 //   the others, so Start checks every port.
 // - It dials a linked server about a second after starting, and after a lost link again every
@@ -40,10 +40,9 @@ struct NgircdOptions {
   int linkPort = 0;
   std::string linkName;
   bool connectToLink = true;
-  bool floodThrottling = false;  // ngircd's own throttling of fast senders
-  std::string password;          // the server password clients must give; empty for none
+  std::string password;  // the server password clients must give; empty for none
   // ngircd's own limits as it ships: nicks of at most 9 characters, 5 connections from one
-  // address, 10 channels a user, flood throttling, pings after 120 s (floodThrottling unused).
+  // address, 10 channels a user, flood throttling, pings after 120 s.
   bool shippedLimits = false;
 };
 
