@@ -146,7 +146,10 @@ void IrcSession::OnRegisteredMessage(const Message& m, std::int64_t nowMs) {
     const std::string& list = Param(m, 1);
     for (std::size_t at = 0; at <= list.size();) {
       const std::size_t end = std::min(list.find(',', at), list.size());
-      if (IsWanted(NickOf(std::string_view(list).substr(at, end - at)))) AskForWantedNick();
+      if (IsWanted(NickOf(std::string_view(list).substr(at, end - at)))) {
+        AskForWantedNick();  // once, however often the line names it
+        break;
+      }
       at = end + 1;
     }
   } else if (c == "734") {

@@ -159,7 +159,7 @@ TEST(IrcSessionReclaim, MonitorTellsWhenTheHolderLeavesAndAFullListFallsBackToIs
   EXPECT_EQ(Did(session), (std::vector<std::string>{"send MONITOR + Sam", "message 005"}));
   EXPECT_EQ(session.NextTickMs(3), -1);  // no polling beside MONITOR
   session.Received(":s 730 Sam_ :Sam!u@h", 4);
-  session.Received(":s 731 Sam_ :Other,SAM", 5);
+  session.Received(":s 731 Sam_ :Other,SAM,sam", 5);
   EXPECT_EQ(Did(session),
             (std::vector<std::string>{"message 730", "send NICK Sam", "message 731"}));
   session.Received(":Sam_!u@h NICK :Sam", 6);
