@@ -93,8 +93,9 @@ class StreamPaceTimed : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     // A short source timeout: the tests of a hung title and of a lost connection last past it.
-    server_ =
-        std::make_unique<IcecastServer>(IcecastOptions{.sourceTimeoutSeconds = kSourceTimeout});
+    IcecastOptions options;
+    options.sourceTimeoutSeconds = kSourceTimeout;
+    server_ = std::make_unique<IcecastServer>(options);
     ASSERT_TRUE(server_->Start());
   }
   static void TearDownTestSuite() { server_.reset(); }
