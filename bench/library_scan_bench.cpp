@@ -13,18 +13,17 @@
 
 namespace {
 
-constexpr int kSongs = 32767;
 constexpr int kFolders = 100;
 
 const spindeck::bench::SongTree& Library() {
-  static const spindeck::bench::SongTree tree(kSongs, kFolders);
+  static const spindeck::bench::SongTree tree(spindeck::kMaxSongs, kFolders);
   return tree;
 }
 
 // Every format with its extension in several letter cases.
 const spindeck::bench::SongTree& MixedFolder() {
   static const spindeck::bench::SongTree tree(
-      kSongs, 1, {".mp3", ".flac", ".ogg", ".Opus", ".wav", ".oga", ".FLAC", ".MP3"});
+      spindeck::kMaxSongs, 1, {".mp3", ".flac", ".ogg", ".Opus", ".wav", ".oga", ".FLAC", ".MP3"});
   return tree;
 }
 
@@ -36,7 +35,7 @@ void ScanOf(benchmark::State& st, const spindeck::bench::SongTree& tree) {
     spindeck::LibraryScan(state);
     benchmark::DoNotOptimize(state.lstpl.count());
   }
-  if (state.lstpl.count() != kSongs) {
+  if (state.lstpl.count() != spindeck::kMaxSongs) {
     st.SkipWithError(("the scan found " + std::to_string(state.lstpl.count()) + " songs").c_str());
   }
 }
@@ -59,7 +58,7 @@ void MixedFindBaseline(benchmark::State& st) {
     if (run.exitCode != 0) return st.SkipWithError("find failed");
     lines = std::count(run.output.begin(), run.output.end(), '\n');
   }
-  if (lines != kSongs) {
+  if (lines != spindeck::kMaxSongs) {
     st.SkipWithError(("find listed " + std::to_string(lines) + " songs").c_str());
   }
 }
@@ -74,7 +73,7 @@ void FindBaseline(benchmark::State& st) {
     if (run.exitCode != 0) return st.SkipWithError("find failed");
     lines = std::count(run.output.begin(), run.output.end(), '\n');
   }
-  if (lines != kSongs) {
+  if (lines != spindeck::kMaxSongs) {
     st.SkipWithError(("find listed " + std::to_string(lines) + " songs").c_str());
   }
 }

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "src/state/runtime_state.h"
+#include "src/music/library.h"
 #include "src/music/matching.h"
+#include "src/state/runtime_state.h"
 
 namespace {
 
-constexpr int kSongs = 32767;
 // Upper case, so that the text has to be lowered too; one artist in 40 carries it.
 const std::string kText = "MADONNA";
 const std::string kLowerText = "madonna";
@@ -33,7 +33,7 @@ std::pair<std::string, std::string> Song(int i) {
 
 void FindMatches(benchmark::State& st) {
   spindeck::RuntimeState state;
-  for (int i = 0; i < kSongs; ++i) {
+  for (int i = 0; i < spindeck::kMaxSongs; ++i) {
     auto [entry, path] = Song(i);
     state.lstpl.append(entry);
     state.lstmultidir.append(path);
@@ -48,7 +48,7 @@ void FindMatches(benchmark::State& st) {
 
 void FindLoopBaseline(benchmark::State& st) {
   std::vector<std::string> entries;
-  for (int i = 0; i < kSongs; ++i) entries.push_back(Song(i).first);
+  for (int i = 0; i < spindeck::kMaxSongs; ++i) entries.push_back(Song(i).first);
   long found = 0;
   for (auto _ : st) {
     found = 0;

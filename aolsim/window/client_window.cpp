@@ -6,6 +6,7 @@
 
 #include "aolsim/window/chatter_view.h"
 #include "aolsim/window/room_view.h"
+#include "aolsim/window/shown_text.h"
 #include "aolsim/window/welcome_view.h"
 #include "aolsim/window/window_actions.h"
 #include "platform/text/cp1252.h"
@@ -15,10 +16,6 @@ namespace aolsim::window {
 using win32::HWND;
 
 namespace {
-
-QString Shown(const std::string& text) {
-  return QString::fromStdString(platform::Cp1252ToUtf8(text));
-}
 
 // The menu titles and items of the window's menu bar, in order, each item after its title.
 std::vector<std::string> MenuTexts(const win32::WindowTree& tree, HWND frame,

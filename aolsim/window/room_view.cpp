@@ -2,18 +2,11 @@
 
 #include <algorithm>
 
+#include "aolsim/window/shown_text.h"
 #include "aolsim/window/window_actions.h"
 #include "platform/text/cp1252.h"
 
 namespace aolsim::window {
-
-namespace {
-
-QString Shown(const std::string& text) {
-  return QString::fromStdString(platform::Cp1252ToUtf8(text));
-}
-
-}  // namespace
 
 RoomView::RoomView(ChatClient& client, win32::WindowTree& tree, win32::HWND room)
     : WindowView(room), client_(client), tree_(tree) {

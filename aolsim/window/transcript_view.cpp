@@ -6,17 +6,9 @@
 
 #include "aolsim/transcript.h"
 #include "aolsim/window/chat_runs.h"
-#include "platform/text/cp1252.h"
+#include "aolsim/window/shown_text.h"
 
 namespace aolsim::window {
-namespace {
-
-QString Shown(const std::string& text) {
-  return QString::fromStdString(platform::Cp1252ToUtf8(text));
-}
-
-}  // namespace
-
 QTextCharFormat RunFormat(const ChatStyle& style, const QTextCharFormat& base) {
   QTextCharFormat format = base;
   if (style.colour) format.setForeground(QColor::fromRgb(static_cast<QRgb>(*style.colour)));

@@ -21,7 +21,7 @@ namespace {
 // memory is allocated per handle.
 constexpr int kSlots = 64;
 struct Table {
-  ProcessHandleTag slots[kSlots];
+  ProcessHandleTag tags[kSlots];
   bool used[kSlots] = {};
 };
 Table& Handles() {
@@ -45,7 +45,7 @@ bool MayRead(pid_t pid) {
 bool Valid(HANDLE h) {
   Table& t = Handles();
   for (int i = 0; i < kSlots; ++i) {
-    if (t.used[i] && &t.slots[i] == h) return true;
+    if (t.used[i] && &t.tags[i] == h) return true;
   }
   return false;
 }
@@ -61,8 +61,8 @@ HANDLE OpenProcess(DWORD dwDesiredAccess, BOOL, DWORD dwProcessId) {
   for (int i = 0; i < kSlots; ++i) {
     if (!t.used[i]) {
       t.used[i] = true;
-      t.slots[i].pid = pid;
-      return &t.slots[i];
+      t.tags[i].pid = pid;
+      return &t.tags[i];
     }
   }
   return nullptr;
@@ -90,7 +90,7 @@ BOOL CloseHandle(HANDLE hObject) {
   std::lock_guard guard(HandlesLock());
   Table& t = Handles();
   for (int i = 0; i < kSlots; ++i) {
-    if (t.used[i] && &t.slots[i] == hObject) {
+    if (t.used[i] && &t.tags[i] == hObject) {
       t.used[i] = false;
       return TRUE;
     }

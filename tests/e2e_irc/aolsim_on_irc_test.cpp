@@ -23,11 +23,6 @@ using namespace win32;
 constexpr char kUser[] = "DjSam";
 constexpr char kLobby[] = "#lobby";
 
-bool SystemLineHolding(const AolsimEvent& e, const std::string& piece) {
-  return e.size() >= 4 && e[0] == "line" && e[2] == "OnlineHost" &&
-         e[3].find(piece) != std::string::npos;
-}
-
 // The client (its windows served to this process) signed on in the room
 // "lobby", and an operator of #lobby who was there first.
 class AolsimOnIrc : public ::testing::Test {

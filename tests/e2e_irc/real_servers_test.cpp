@@ -25,11 +25,6 @@ namespace {
 using aolsim::irc::Message;
 using aolsim::irc::NickOf;
 
-bool SystemLineHolding(const AolsimEvent& e, const std::string& piece) {
-  return e.size() >= 4 && e[0] == "line" && e[2] == "OnlineHost" &&
-         e[3].find(piece) != std::string::npos;
-}
-
 int SystemLinesHolding(const AolsimProcess& client, const std::string& piece) {
   int n = 0;
   for (const AolsimEvent& e : client.events()) n += SystemLineHolding(e, piece) ? 1 : 0;

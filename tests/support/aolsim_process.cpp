@@ -34,6 +34,11 @@ AolsimEvent SplitTabs(const std::string& line) {
 
 }  // namespace
 
+bool SystemLineHolding(const AolsimEvent& e, const std::string& piece) {
+  return e.size() >= 4 && e[0] == "line" && e[2] == "OnlineHost" &&
+         e[3].find(piece) != std::string::npos;
+}
+
 AolsimProcess::AolsimProcess(const QStringList& extraArgs, const QString& desktop) {
   QString socket = desktop;
   if (socket.isEmpty()) {

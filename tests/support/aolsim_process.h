@@ -20,6 +20,9 @@ namespace spindeck::testing {
 // One event line of the client, split at its tabs (UTF-8, as printed).
 using AolsimEvent = std::vector<std::string>;
 
+// Whether the event is a line of the client's own (OnlineHost) that holds `piece`.
+bool SystemLineHolding(const AolsimEvent& e, const std::string& piece);
+
 class AolsimProcess {
  public:
   // Starts `aolsim --script` followed by `extraArgs` on the desktop socket `desktop`, and

@@ -124,7 +124,8 @@ bool IcecastServer::WriteConfig() {
                        Element("admin", "tests@localhost") + Element("hostname", "127.0.0.1");
   config += "<limits>" + Element("clients", "100") + Element("sources", "20") +
             Element("queue-size", "524288") + Element("client-timeout", "30") +
-            Element("header-timeout", "15") + Element("source-timeout", "10") +
+            Element("header-timeout", "15") +
+            Element("source-timeout", std::to_string(options_.sourceTimeoutSeconds)) +
             Element("burst-on-connect", "1") + Element("burst-size", "8192") + "</limits>";
   config += "<authentication>" + Element("source-password", password) +
             Element("relay-password", password) + Element("admin-user", "admin") +

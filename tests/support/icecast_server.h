@@ -31,6 +31,9 @@ struct IcecastOptions {
   // here under the same mount name. No relay while relayPort is 0.
   int relayPort = 0;
   std::string relayMount;
+  // How long the server keeps a mount whose source sends nothing, and so how long a test of a
+  // silent or lost source waits for the server to notice.
+  int sourceTimeoutSeconds = 10;
 };
 
 class IcecastServer {

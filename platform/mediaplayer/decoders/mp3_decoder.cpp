@@ -7,8 +7,6 @@
 namespace platform {
 namespace {
 
-// After this many failed reads in a row the rest of the file is taken as unplayable.
-constexpr int kMaxConsecutiveErrors = 16;
 // Frames read at the start: the first may be all encoder delay, and without a header that
 // counts the frames, libmpg123 estimates the length from the mean size of the frames it read.
 constexpr int kFirstFrames = 32;
@@ -26,7 +24,7 @@ bool ReadFirstFrames(mpg123_handle* mh) {
     if (result == MPG123_OK || result == MPG123_NEW_FORMAT) {
       errors = 0;
       audible = audible || bytes > 0;
-    } else if (++errors >= kMaxConsecutiveErrors) {
+    } else if (++errors >= SongDecoder::kMaxConsecutiveErrors) {
       break;
     }
   }
@@ -100,7 +98,7 @@ std::size_t Mp3Decoder::Read(float* out, std::size_t maxFrames) {
     } else if (result == MPG123_DONE) {
       return frames;
     } else if (result != MPG123_OK) {
-      if (++errors >= kMaxConsecutiveErrors) return frames;
+      if (++errors >= SongDecoder::kMaxConsecutiveErrors) return frames;
     }
     if (frames > 0) return frames;
   }

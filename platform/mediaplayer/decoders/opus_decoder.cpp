@@ -8,7 +8,6 @@ namespace platform {
 namespace {
 
 constexpr long kOpusRate = 48000;
-constexpr int kMaxConsecutiveErrors = 16;
 
 struct OpusFileRelease {
   void operator()(OggOpusFile* file) const { op_free(file); }
@@ -39,7 +38,7 @@ class OpusDecoder : public SongDecoder {
       const int frames =
           op_read_float_stereo(file_.get(), out, static_cast<int>(maxFrames * kChannels));
       if (frames >= 0) return static_cast<std::size_t>(frames);
-      if (++errors >= kMaxConsecutiveErrors) return 0;
+      if (++errors >= SongDecoder::kMaxConsecutiveErrors) return 0;
     }
   }
 

@@ -10,6 +10,8 @@ namespace platform {
 class SongDecoder {
  public:
   static constexpr int kChannels = 2;
+  // After this many failed reads in a row the rest of the file is taken as unplayable.
+  static constexpr int kMaxConsecutiveErrors = 16;
 
   virtual ~SongDecoder() = default;
 

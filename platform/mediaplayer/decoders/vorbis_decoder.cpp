@@ -9,7 +9,6 @@ namespace {
 
 // Reads in a row that give a hole or an error before the rest of the file is taken as
 // unplayable.
-constexpr int kMaxConsecutiveErrors = 16;
 constexpr std::size_t kOggPageHeaderBytes = 27;
 
 class VorbisDecoder : public SongDecoder {
@@ -51,7 +50,7 @@ class VorbisDecoder : public SongDecoder {
       }
       if (frames == 0) return 0;
       if (frames < 0) {
-        if (++errors >= kMaxConsecutiveErrors) return 0;
+        if (++errors >= SongDecoder::kMaxConsecutiveErrors) return 0;
         continue;
       }
       const vorbis_info* info = ov_info(&file_, link);

@@ -26,6 +26,7 @@ namespace {
 
 using platform::IcecastStream;
 using platform::IcecastUrl;
+using spindeck::testing::IcecastOptions;
 using spindeck::testing::IcecastServer;
 using spindeck::testing::RmsOf;
 using spindeck::testing::StreamListener;
@@ -39,6 +40,7 @@ constexpr std::size_t kPieceFrames = 1152;
 constexpr double kStartHz = 300.0;
 constexpr double kClimbHzPerSecond = 200.0;
 constexpr double kFedSeconds = 14.0;
+constexpr int kSourceTimeout = 4;
 
 // Feeds the rising tone as a playback thread would, one piece at a time at the pace of an
 // output whose clock runs `speed` times as fast as the computer's; after `stallAt` seconds of
@@ -90,7 +92,10 @@ class PacedFeeder {
 class StreamPaceTimed : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    server_ = std::make_unique<IcecastServer>();
+    // A short source timeout: the tests of a hung title and of a lost connection last past it.
+    IcecastOptions options;
+    options.sourceTimeoutSeconds = kSourceTimeout;
+    server_ = std::make_unique<IcecastServer>(options);
     ASSERT_TRUE(server_->Start());
   }
   static void TearDownTestSuite() { server_.reset(); }
@@ -177,8 +182,8 @@ TEST_F(StreamPaceTimed, ATitleWhoseHostLookUpHangsDoesNotHoldUpTheAudio) {
   listener.Read(1.0, 10000);
   spindeck::testing::HoldLookUps(true);
   stream.SetTitle("mid song");
-  // Past Icecast's source timeout (10 s), each second of the stream arriving in its time.
-  for (int second = 0; second < 12; ++second) {
+  // Past the server's source timeout, each second of the stream arriving in its time.
+  for (int second = 0; second < kSourceTimeout + 2; ++second) {
     ASSERT_TRUE(listener.Read(1.0, 2000)) << "after " << second << " s";
   }
   EXPECT_GT(spindeck::testing::HeldLookUps(), 0);  // the title's request still waits
@@ -193,7 +198,7 @@ TEST_F(StreamPaceTimed, AConnectionCutOnOurSideIsBackSoonAfterTheServerLetsTheMo
   ASSERT_TRUE(QTest::qWaitFor([&] { return server_->HasSource(mount); }, 10000));
   const std::string started = server_->SourceField(mount, "stream_start_iso8601");
   proxy.CutClients();
-  // The server holds the mount for its silent source until its source timeout (10 s here);
+  // The server holds the mount for its silent source until its source timeout;
   // the stream tries again meanwhile, rather than waiting a minute.
   EXPECT_TRUE(QTest::qWaitFor(
       [&] {
