@@ -2,12 +2,14 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QScreen>
 #include <algorithm>
 
 #include "aolsim/window/chatter_view.h"
 #include "aolsim/window/room_view.h"
 #include "aolsim/window/welcome_view.h"
 #include "aolsim/window/window_actions.h"
+#include "aolsim/window/window_place.h"
 #include "platform/text/cp1252.h"
 
 namespace aolsim::window {
@@ -65,6 +67,12 @@ ClientWindow::~ClientWindow() {
   windows_.clear();
   takeCentralWidget();
   removeToolBar(&toolbar_);
+}
+
+void ClientWindow::PlaceAt(const WindowPlace& place) {
+  const QScreen* shownOn = screen();
+  if (shownOn == nullptr) return;
+  move(FrameTopLeft(place, frameGeometry().size(), shownOn->availableGeometry()));
 }
 
 void ClientWindow::closeEvent(QCloseEvent* event) {
