@@ -191,6 +191,7 @@ int main(int argc, char** argv) {
   if (options->window) {
     window = std::make_unique<aolsim::window::ClientWindow>(client, tree);
     QObject::connect(window.get(), &aolsim::window::ClientWindow::closed, app.get(), end);
+    if (options->windowAt) window->PlaceAt(*options->windowAt);
     window->show();
   }
 

@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace aolsim {
 
 const char kUsage[] =
-    "usage: aolsim [--script] [--window] [--irc HOST[:PORT] [--tls] [--tls-ca FILE] [--sasl]\n"
+    "usage: aolsim [--script] [--window [--window-at X,Y]] [--irc HOST[:PORT] [--tls] [--tls-ca "
+    "FILE] [--sasl]\n"
     "              [--sasl-account NAME] [--sasl-optional] [--password-file FILE]] [--room "
     "NAME]... [--chatters NAME,NAME...]\n"
     "              [--chatter-pause MIN-MAX] [--companion-log FILE] [--companion PROGRAM ARGS...]\n"
@@ -17,6 +19,8 @@ const char kUsage[] =
     "tab-separated commands from standard input and writes events (see README.md);\n"
     "without, you chat at the terminal (type /help).\n"
     "  --window         show the client's windows on the screen (offscreen without a display)\n"
+    "  --window-at      the window's place: pixels from the screen's left and top edges, from\n"
+    "                   the right or bottom edge with a minus (-0,0: the top-right corner)\n"
     "  --irc            the rooms are channels (#NAME) on this IRC server; the screen name\n"
     "                   ($AOLSIM_NAME, at most 16 characters) is the nick\n"
     "  --tls            connect with TLS (port 6697 unless given), checking the certificate\n"
@@ -87,6 +91,23 @@ bool ParseHost(const std::string& text, std::string& host, int& port) {
   return !host.empty();
 }
 
+// One offset of "X,Y": digits after an optional sign; a minus counts from the far edge.
+bool ParseOffset(std::string_view text, int& pixels, bool& fromFarEdge) {
+  fromFarEdge = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
+  const char* last = text.data() + text.size();
+  const auto parsed = std::from_chars(text.data(), last, pixels);
+  return !text.empty() && text[0] != '-' && text[0] != '+' && parsed.ec == std::errc() &&
+         parsed.ptr == last && pixels <= 100000;
+}
+
+bool ParseWindowPlace(std::string_view text, WindowPlace& place) {
+  const std::size_t comma = text.find(',');
+  return comma != std::string_view::npos &&
+         ParseOffset(text.substr(0, comma), place.x, place.fromRight) &&
+         ParseOffset(text.substr(comma + 1), place.y, place.fromBottom);
+}
+
 }  // namespace
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -100,6 +121,16 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       options.script = true;
     } else if (std::strcmp(arg, "--window") == 0) {
       options.window = true;
+    } else if (std::strcmp(arg, "--window-at") == 0 && hasValue) {
+      WindowPlace place;
+      if (!ParseWindowPlace(argv[++i], place)) {
+        std::fprintf(stderr,
+                     "aolsim: --window-at wants X,Y in pixels (-X, -Y from the right, "
+                     "the bottom), not %s\n",
+                     argv[i]);
+        return std::nullopt;
+      }
+      options.windowAt = place;
     } else if (std::strcmp(arg, "--chatters") == 0 && hasValue) {
       options.chatters = SplitCommas(argv[++i]);
     } else if (std::strcmp(arg, "--chatter-pause") == 0 && hasValue) {
@@ -139,6 +170,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   if (options.ircHost.empty() &&
       (options.tls || options.sasl || !options.tlsCa.empty() || !options.passwordFile.empty())) {
     std::fprintf(stderr, "aolsim: --tls, --tls-ca, --sasl and --password-file need --irc\n");
+    return std::nullopt;
+  }
+  if (options.windowAt && !options.window) {
+    std::fprintf(stderr, "aolsim: --window-at needs --window\n");
     return std::nullopt;
   }
   if (!options.sasl && (options.saslOptional || !options.saslAccount.empty())) {

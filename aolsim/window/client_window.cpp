@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QScreen>
 #include <algorithm>
 
 #include "aolsim/window/chatter_view.h"
@@ -9,6 +10,7 @@
 #include "aolsim/window/shown_text.h"
 #include "aolsim/window/welcome_view.h"
 #include "aolsim/window/window_actions.h"
+#include "aolsim/window/window_place.h"
 #include "platform/text/cp1252.h"
 
 namespace aolsim::window {
@@ -62,6 +64,12 @@ ClientWindow::~ClientWindow() {
   windows_.clear();
   takeCentralWidget();
   removeToolBar(&toolbar_);
+}
+
+void ClientWindow::PlaceAt(const WindowPlace& place) {
+  const QScreen* shownOn = screen();
+  if (shownOn == nullptr) return;
+  move(FrameTopLeft(place, frameGeometry().size(), shownOn->availableGeometry()));
 }
 
 void ClientWindow::closeEvent(QCloseEvent* event) {

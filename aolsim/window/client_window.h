@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "aolsim/chat_client.h"
+#include "aolsim/options.h"
 #include "aolsim/window/served_sub_window.h"
 
 namespace aolsim::window {
@@ -25,6 +26,10 @@ class ClientWindow : public QMainWindow {
  public:
   ClientWindow(ChatClient& client, win32::WindowTree& tree);
   ~ClientWindow() override;
+
+  // Puts the frame at the place on its screen (before it is shown, so that the window system
+  // keeps the place rather than choosing its own).
+  void PlaceAt(const WindowPlace& place);
 
   // Draws the windows as they are now. Changes are drawn by themselves on the next turn of
   // the event loop; this is for a caller that wants them at once.

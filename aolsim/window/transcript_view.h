@@ -17,8 +17,8 @@ class TranscriptView : public QTextBrowser {
  public:
   explicit TranscriptView(QWidget* parent = nullptr);
 
-  // Appends "sender:" and a tab, then the line as drawn; the oldest lines go beyond the
-  // transcript's bound.
+  // Appends "sender:" and a tab, then the line as drawn, its wrapped rows hanging under its
+  // text; the oldest lines go beyond the transcript's bound.
   void AppendLine(const std::string& sender, const std::string& html);
 
   // Nothing is ever loaded: no image, style sheet or file that a line might name.

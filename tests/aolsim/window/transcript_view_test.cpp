@@ -6,6 +6,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QUrl>
 
 #include "aolsim/window/chat_runs.h"
@@ -124,6 +125,29 @@ TEST(TranscriptView, RunsGetTheirColoursFontsAndWeights) {
   for (int i = 0; i < 600; ++i) view.AppendLine("Bob", std::to_string(i));
   EXPECT_EQ(view.document()->blockCount(), 500);
   EXPECT_EQ(view.document()->lastBlock().text().toStdString(), "Bob:\t599");
+}
+
+// A reply too long for a narrow view goes on under its own text, not under the names; a
+// name wider than a tab stop moves the text to the next stop, and its rows with it.
+TEST(TranscriptView, WrappedLinesHangUnderTheirOwnText) {
+  TranscriptView view;
+  view.resize(240, 300);
+  view.show();
+  const std::string words = "a reply long enough to wrap twice or more in a view this narrow";
+  view.AppendLine("Ann", words);
+  view.AppendLine("Somebody_Else_Here", words);
+  QCoreApplication::processEvents();
+  for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next()) {
+    const QTextLayout* layout = block.layout();
+    ASSERT_GE(layout->lineCount(), 3) << block.text().toStdString();
+    const int textStart = block.text().indexOf('\t') + 1;
+    const qreal textX = layout->lineForTextPosition(textStart).cursorToX(textStart);
+    EXPECT_NEAR(layout->lineAt(0).x(), 0.0, 1.0);  // the name at the edge
+    EXPECT_GT(textX, 10.0);
+    for (int i = 1; i < layout->lineCount(); ++i) {
+      EXPECT_NEAR(layout->lineAt(i).x(), textX, 1.0) << block.text().toStdString() << " " << i;
+    }
+  }
 }
 
 }  // namespace
