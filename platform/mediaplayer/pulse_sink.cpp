@@ -112,29 +112,36 @@ bool PulseSink::Write(std::int16_t* samples, std::size_t frames) {
     if (!StreamGood()) return false;
     const std::size_t room = pa_stream_writable_size(stream_.get());
     if (room == static_cast<std::size_t>(-1)) return false;
-    // Whole frames only.
-    const std::size_t bytes = std::min(room, left) / kBytesPerFrame * kBytesPerFrame;
+    // Whole frames only, and what is kept back counts as written.
+    const std::size_t free = room > unsent_.size() ? room - unsent_.size() : 0;
+    const std::size_t bytes = std::min(free, left) / kBytesPerFrame * kBytesPerFrame;
     if (bytes > 0) {
-      if (pa_stream_write(stream_.get(), data, bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
-        return false;
-      }
+      unsent_.insert(unsent_.end(), data, data + bytes);
       data += bytes;
       left -= bytes;
       deadline = Clock::now() + kStallLimit;
       continue;
     }
-    // No room: send what was written and wait for the server to ask for more.
-    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0 || !Turn(std::min(left, kWriteTurn))) return false;
+    // The buffer is full: hand over what was kept back and wait for the server to ask for more.
+    if (!HandOver()) return false;
+    const auto wait = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+    if (wait.count() <= 0 || !Turn(std::min(wait, kWriteTurn))) return false;
   }
-  // What was written goes out with the next turn of the loop: once the buffer is full, or with
-  // the next command. So the server gets the audio in a few large pieces.
   return true;
+}
+
+bool PulseSink::HandOver() {
+  if (unsent_.empty()) return true;
+  const bool written =
+      StreamGood() && pa_stream_write(stream_.get(), unsent_.data(), unsent_.size(), nullptr, 0,
+                                      PA_SEEK_RELATIVE) >= 0;
+  unsent_.clear();
+  return written;
 }
 
 bool PulseSink::Drain(const std::function<bool()>& interrupted) {
   if (interrupted && interrupted()) return false;
-  if (!StreamGood()) return true;
+  if (!HandOver() || !StreamGood()) return true;
   std::unique_ptr<pa_operation, OperationUnref> drain(
       pa_stream_drain(stream_.get(), nullptr, nullptr));
   if (!drain) return true;
@@ -151,6 +158,7 @@ bool PulseSink::Drain(const std::function<bool()>& interrupted) {
 }
 
 void PulseSink::Pause() {
+  HandOver();
   if (StreamGood()) Send(pa_stream_cork(stream_.get(), 1, nullptr, nullptr));
 }
 
@@ -159,6 +167,7 @@ void PulseSink::Resume() {
 }
 
 void PulseSink::Discard() {
+  unsent_.clear();
   if (StreamGood()) Send(pa_stream_flush(stream_.get(), nullptr, nullptr));
 }
 

@@ -1,15 +1,16 @@
 #pragma once
 // Audio into a PulseAudio (or PipeWire-pulse) server's default sink, driven from the playback
 // thread itself: the connection's main loop runs only inside this sink's calls, so no second
-// thread wakes for every piece of audio. The server is asked for more audio only every few
-// tens of milliseconds, which keeps the wake-ups of a playing song few. Every wait is bounded:
-// a server that stops answering makes Write fail (the player then plays on in silence).
+// thread wakes for every piece of audio. The server asks for more audio only every few tens of
+// milliseconds and gets it in one piece, which keeps the wake-ups of a playing song few. Every wait
+// is bounded: a server that stops answering makes Write fail (the player then plays on in silence).
 #include <pulse/context.h>
 #include <pulse/mainloop.h>
 #include <pulse/stream.h>
 
 #include <chrono>
 #include <memory>
+#include <vector>
 
 #include "platform/mediaplayer/audio_sink.h"
 
@@ -66,10 +67,15 @@ class PulseSink : public AudioSink {
   bool StreamGood() const;
   // Sends a request whose answer is not awaited (the server keeps the order of requests).
   void Send(pa_operation* operation);
+  // Writes the audio kept back into the stream in one piece; false when that failed.
+  bool HandOver();
 
   std::unique_ptr<pa_mainloop, MainloopFree> mainloop_;
   std::unique_ptr<pa_context, ContextRelease> context_;
   std::unique_ptr<pa_stream, StreamRelease> stream_;
+  // Audio written but kept back until the stream's buffer can take no more (or a command
+  // comes), so that the server gets it in one piece and is woken once for it.
+  std::vector<unsigned char> unsent_;
   long rate_ = 0;
 };
 
