@@ -24,36 +24,49 @@ double Seconds(const timeval& t) {
 
 }  // namespace
 
-ChildRun RunChild(const std::vector<std::string>& argv, ChildOutput output) {
+namespace {
+
+// A started child whose end is still to be waited for.
+struct StartedChild {
   ChildRun run;
-  if (argv.empty()) return run;
+  pid_t pid = 0;
+  platform::UniqueFd output;  // the read end of its standard output, when captured
+  std::chrono::steady_clock::time_point start;
+};
+
+StartedChild StartChild(const std::vector<std::string>& argv, ChildOutput output) {
+  StartedChild child;
+  if (argv.empty()) return child;
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
   SpawnSetup setup;
   posix_spawn_file_actions_addopen(setup.actions(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  platform::UniqueFd readEnd;
   platform::UniqueFd writeEnd;
   if (output == ChildOutput::kCapture) {
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return run;
-    readEnd = platform::UniqueFd(fds[0]);
+    if (pipe2(fds, O_CLOEXEC) != 0) return child;
+    child.output = platform::UniqueFd(fds[0]);
     writeEnd = platform::UniqueFd(fds[1]);
     posix_spawn_file_actions_adddup2(setup.actions(), writeEnd.get(), STDOUT_FILENO);
   }
-
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, args[0], setup.actions(), nullptr, args.data(), environ) != 0) {
-    return run;
+  child.start = std::chrono::steady_clock::now();
+  if (posix_spawnp(&child.pid, args[0], setup.actions(), nullptr, args.data(), environ) != 0) {
+    child.output.close();
+    return child;
   }
-  run.started = true;
-  writeEnd.close();
-  if (readEnd.valid()) {
+  child.run.started = true;
+  return child;
+}
+
+ChildRun FinishChild(StartedChild child) {
+  if (!child.run.started) return child.run;
+  ChildRun& run = child.run;
+  if (child.output.valid()) {
     char buffer[65536];
     while (true) {
-      const ssize_t n = read(readEnd.get(), buffer, sizeof buffer);
+      const ssize_t n = read(child.output.get(), buffer, sizeof buffer);
       if (n > 0) {
         run.output.append(buffer, static_cast<std::size_t>(n));
       } else if (n == 0 || errno != EINTR) {
@@ -63,12 +76,28 @@ ChildRun RunChild(const std::vector<std::string>& argv, ChildOutput output) {
   }
   int status = 0;
   rusage usage{};
-  while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+  while (wait4(child.pid, &status, 0, &usage) < 0 && errno == EINTR) {
   }
-  run.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.wallSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - child.start).count();
   run.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
   if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
   return run;
+}
+
+}  // namespace
+
+ChildRun RunChild(const std::vector<std::string>& argv, ChildOutput output) {
+  return FinishChild(StartChild(argv, output));
+}
+
+std::vector<ChildRun> RunChildrenTogether(
+    const std::vector<std::pair<std::vector<std::string>, ChildOutput>>& children) {
+  std::vector<StartedChild> started;
+  for (const auto& [argv, output] : children) started.push_back(StartChild(argv, output));
+  std::vector<ChildRun> runs;
+  for (StartedChild& child : started) runs.push_back(FinishChild(std::move(child)));
+  return runs;
 }
 
 double ProcessCpuSeconds(long pid) {

@@ -4,6 +4,7 @@
 #include <spawn.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace spindeck::bench {
@@ -34,6 +35,11 @@ enum class ChildOutput { kKeep, kCapture };
 // Runs `argv` (the program searched on PATH) with standard input from /dev/null and waits for
 // its end. Standard output is captured through a pipe or left as this process's.
 ChildRun RunChild(const std::vector<std::string>& argv, ChildOutput output);
+
+// Runs the programs side by side, all started before any is waited for, so that they share one
+// window of time (and the same load of the machine); each as RunChild runs it.
+std::vector<ChildRun> RunChildrenTogether(
+    const std::vector<std::pair<std::vector<std::string>, ChildOutput>>& children);
 
 // The user + system CPU seconds that a running process (all its threads, living and ended)
 // has used so far, from /proc/<pid>/stat; negative when that cannot be read.

@@ -3,8 +3,8 @@
 // mpg123, the program's idle CPU, how fast it answers in the
 // chat room, and a room flooded by other chatters. Run by scripts/bench, inside
 // scripts/with-pulse.
-//   spindeck_cpu_bench [playback] [idle] [reply] [flood] [program-playback] [stream]   (all
-//   when none is named)
+//   spindeck_cpu_bench [playback] [formats] [idle] [reply] [flood] [program-playback] [stream]
+//   (all when none is named)
 // SPINDECK_BENCH_SPINDECK and SPINDECK_BENCH_AOLSIM name other executables of the program and
 // the chat client for the chat benchmarks, e.g. an older build's; SPINDECK_BENCH_FLOOD_RATES
 // other rates for the flood; SPINDECK_BENCH_VERBOSE=1 shows the user's lines of the flood.

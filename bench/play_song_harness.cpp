@@ -1,4 +1,4 @@
-// Plays one MP3 file to its end with the program's media player, then prints the output that
+// Plays one song file to its end with the program's media player, then prints the output that
 // was used and exits: the program's playback as a process of its own, whose CPU time the CPU
 // benchmark measures. The output is chosen from SPINDECK_AUDIO, as in the program.
 #include <QCoreApplication>
@@ -9,7 +9,7 @@
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   if (argc != 2) {
-    std::fprintf(stderr, "usage: %s FILE.mp3\n", argv[0]);
+    std::fprintf(stderr, "usage: %s SONG\n", argv[0]);
     return 2;
   }
   platform::MediaPlayer player;

@@ -11,7 +11,7 @@ namespace spindeck::bench {
 bool MeasurePlaybackCpu(const std::string& song, double songSeconds);
 
 // The same for a song of another format (FLAC, Opus) against paplay playing the same file into
-// the same sink; `format` names it in the figures.
+// the same sink at the same time; `format` names it in the figures.
 bool MeasureFormatPlaybackCpu(const std::string& song, double songSeconds,
                               const std::string& format);
 

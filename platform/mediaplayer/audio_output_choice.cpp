@@ -7,19 +7,15 @@
 
 #include "platform/mediaplayer/null_sink.h"
 #include "platform/mediaplayer/out123_sink.h"
+#include "platform/mediaplayer/pulse_sink.h"
 #include "platform/mediaplayer/wav_file_sink.h"
-#include "platform/volume/pulse_connection.h"
 
 namespace platform {
 namespace {
 
-constexpr auto kPulseProbeTimeout = std::chrono::milliseconds(500);
-
-// Probing first, with a bounded wait and without starting a server on demand, keeps a machine
-// without sound from waiting on libout123 or from getting a sound server started behind its back.
-bool PulseServerAnswers() {
-  return PulseConnection::Connect(kPulseProbeTimeout) != nullptr;
-}
+// The wait for a sound server to answer; none is started on demand, so a machine without sound
+// never gets one started behind its back.
+constexpr auto kPulseConnectTimeout = std::chrono::milliseconds(500);
 
 // An ALSA playback device node (pcmC<card>D<device>p).
 bool AlsaHasPlaybackDevice() {
@@ -33,8 +29,7 @@ bool AlsaHasPlaybackDevice() {
 }
 
 std::unique_ptr<AudioSink> TryPulse() {
-  if (!PulseServerAnswers()) return nullptr;
-  return Out123Sink::Open("pulse");
+  return PulseSink::Open(kPulseConnectTimeout);
 }
 
 std::unique_ptr<AudioSink> TryAlsa() {

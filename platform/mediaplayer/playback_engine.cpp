@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/mediaplayer/pcm16.h"
 #include "platform/mediaplayer/playback_output.h"
 #include "platform/mediaplayer/rate_resampler.h"
 #include "platform/mediaplayer/thread_end.h"
@@ -15,19 +16,6 @@ namespace {
 
 // One MPEG-1 layer III frame: about 26 ms at 44.1 kHz, so commands are seen that often.
 constexpr std::size_t kPieceFrames = 1152;
-
-void ToPcm16(std::span<const float> in, float gain, std::vector<std::int16_t>& out) {
-  out.resize(in.size());
-  const float scale = gain * 32767.0f;
-  const float* from = in.data();
-  std::int16_t* to = out.data();
-  for (std::size_t i = 0, n = in.size(); i < n; ++i) {
-    const float value = from[i] * scale;
-    to[i] = static_cast<std::int16_t>(std::lrint(value > 32767.0f    ? 32767.0f
-                                                 : value < -32767.0f ? -32767.0f
-                                                                     : value));
-  }
-}
 
 // How long the destructor waits for the thread before letting it go. It normally ends
 // within one piece of audio; only a sound server that stopped answering holds it longer.

@@ -58,8 +58,7 @@ class FlacDecoder : public SongDecoder {
   }
 
   bool Seek(std::int64_t frame) override {
-    pending_.clear();
-    pendingStart_ = 0;
+    ClearPending();
     if (frame < 0) frame = 0;
     FLAC__StreamDecoder* decoder = handle_.get();
     atEnd_ = false;
@@ -74,25 +73,24 @@ class FlacDecoder : public SongDecoder {
     if (FLAC__stream_decoder_get_state(decoder) == FLAC__STREAM_DECODER_SEEK_ERROR) {
       FLAC__stream_decoder_flush(decoder);
     }
-    pending_.clear();
-    pendingStart_ = 0;
+    ClearPending();
     atEnd_ = true;
     return false;
   }
 
  private:
-  std::size_t pendingFrames() const { return pending_.size() / kChannels - pendingStart_; }
+  std::size_t pendingFrames() const { return pendingEnd_ - pendingStart_; }
+  void ClearPending() { pendingStart_ = pendingEnd_ = 0; }
 
   // Decodes until some audio is pending; false at the end of the file or when it fails.
   bool FillPending() {
     if (atEnd_) return false;
-    pending_.clear();
-    pendingStart_ = 0;
+    ClearPending();
     FLAC__StreamDecoder* decoder = handle_.get();
     for (int calls = 0; calls < kMaxSilentCalls; ++calls) {
       if (FLAC__stream_decoder_get_state(decoder) == FLAC__STREAM_DECODER_END_OF_STREAM) break;
       if (!FLAC__stream_decoder_process_single(decoder)) break;
-      if (!pending_.empty()) return true;
+      if (pendingEnd_ > 0) return true;
     }
     atEnd_ = true;
     return false;
@@ -110,9 +108,11 @@ class FlacDecoder : public SongDecoder {
     const FLAC__int32* left = buffer[0];
     const FLAC__int32* right = buffer[channels > 1 ? 1 : 0];
     const std::size_t frames = frame->header.blocksize;
-    const std::size_t start = self->pending_.size();
-    self->pending_.resize(start + frames * kChannels);
-    float* out = self->pending_.data() + start;
+    // The buffer only grows, so that it is not cleared again for every block.
+    const std::size_t end = self->pendingEnd_ + frames;
+    if (self->pending_.size() < end * kChannels) self->pending_.resize(end * kChannels);
+    float* out = self->pending_.data() + self->pendingEnd_ * kChannels;
+    self->pendingEnd_ = end;
     for (std::size_t i = 0; i < frames; ++i) {
       out[2 * i] = static_cast<float>(left[i]) * scale;
       out[2 * i + 1] = static_cast<float>(right[i]) * scale;
@@ -134,8 +134,10 @@ class FlacDecoder : public SongDecoder {
   static void ErrorCallback(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void*) {}
 
   StreamDecoderHandle handle_;
-  std::vector<float> pending_;  // decoded stereo frames not yet read
+  // Decoded stereo frames; those from pendingStart_ to pendingEnd_ are not yet read.
+  std::vector<float> pending_;
   std::size_t pendingStart_ = 0;
+  std::size_t pendingEnd_ = 0;
   long sampleRate_ = 0;
   std::int64_t totalFrames_ = 0;
   bool atEnd_ = false;
