@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "platform/mediaplayer/mp3_stream_encoder.h"
+#include "platform/mediaplayer/stream_encoder.h"
 
 namespace platform {
 namespace {
@@ -27,32 +27,34 @@ ShoutConnection::ShoutConnection(const IcecastUrl& url, const std::string& passw
   shout_.reset(shout_new());
   if (!shout_) return;
   shout_t* s = shout_.get();
-  const std::string rate = std::to_string(Mp3StreamEncoder::kOutputRate);
-  const std::string bitrate = std::to_string(options.kilobitsPerSecond);
+  const std::string rate = std::to_string(StreamOutputRate(options.format));
+  const std::string bitrate = std::to_string(KilobitsPerSecondOf(options));
+  // Ogg goes out as application/ogg, which libshout sends for Ogg of no declared use.
+  const bool ogg = options.format == StreamFormat::kOpus;
   // The station's headers; an empty one is left out.
   const auto meta = [s](const char* name, const std::string& value) {
     return value.empty() || shout_set_meta(s, name, value.c_str()) == SHOUTERR_SUCCESS;
   };
-  const bool ok = shout_set_host(s, url.host.c_str()) == SHOUTERR_SUCCESS &&
-                  shout_set_port(s, static_cast<unsigned short>(url.port)) == SHOUTERR_SUCCESS &&
-                  shout_set_user(s, url.user.c_str()) == SHOUTERR_SUCCESS &&
-                  shout_set_password(s, password.c_str()) == SHOUTERR_SUCCESS &&
-                  shout_set_mount(s, url.mount.c_str()) == SHOUTERR_SUCCESS &&
-                  shout_set_protocol(s, SHOUT_PROTOCOL_HTTP) == SHOUTERR_SUCCESS &&
-                  // Plain HTTP, as the listeners' address says; left to itself, libshout first asks
-                  // every server for an upgrade to TLS.
-                  shout_set_tls(s, SHOUT_TLS_DISABLED) == SHOUTERR_SUCCESS &&
-                  shout_set_content_format(s, SHOUT_FORMAT_MP3, SHOUT_USAGE_AUDIO, nullptr) ==
-                      SHOUTERR_SUCCESS &&
-                  shout_set_nonblocking(s, 1) == SHOUTERR_SUCCESS &&
-                  shout_set_agent(s, "spin.deck") == SHOUTERR_SUCCESS &&
-                  meta(SHOUT_META_NAME, options.name) && meta(SHOUT_META_GENRE, options.genre) &&
-                  meta(SHOUT_META_DESCRIPTION, options.description) &&
-                  meta(SHOUT_META_URL, options.url) &&
-                  shout_set_public(s, options.listed ? 1 : 0) == SHOUTERR_SUCCESS &&
-                  shout_set_audio_info(s, SHOUT_AI_BITRATE, bitrate.c_str()) == SHOUTERR_SUCCESS &&
-                  shout_set_audio_info(s, SHOUT_AI_SAMPLERATE, rate.c_str()) == SHOUTERR_SUCCESS &&
-                  shout_set_audio_info(s, SHOUT_AI_CHANNELS, "2") == SHOUTERR_SUCCESS;
+  const bool ok =
+      shout_set_host(s, url.host.c_str()) == SHOUTERR_SUCCESS &&
+      shout_set_port(s, static_cast<unsigned short>(url.port)) == SHOUTERR_SUCCESS &&
+      shout_set_user(s, url.user.c_str()) == SHOUTERR_SUCCESS &&
+      shout_set_password(s, password.c_str()) == SHOUTERR_SUCCESS &&
+      shout_set_mount(s, url.mount.c_str()) == SHOUTERR_SUCCESS &&
+      shout_set_protocol(s, SHOUT_PROTOCOL_HTTP) == SHOUTERR_SUCCESS &&
+      // Plain HTTP, as the listeners' address says; left to itself, libshout first asks
+      // every server for an upgrade to TLS.
+      shout_set_tls(s, SHOUT_TLS_DISABLED) == SHOUTERR_SUCCESS &&
+      shout_set_content_format(s, ogg ? SHOUT_FORMAT_OGG : SHOUT_FORMAT_MP3,
+                               ogg ? 0U : SHOUT_USAGE_AUDIO, nullptr) == SHOUTERR_SUCCESS &&
+      shout_set_nonblocking(s, 1) == SHOUTERR_SUCCESS &&
+      shout_set_agent(s, "spin.deck") == SHOUTERR_SUCCESS && meta(SHOUT_META_NAME, options.name) &&
+      meta(SHOUT_META_GENRE, options.genre) && meta(SHOUT_META_DESCRIPTION, options.description) &&
+      meta(SHOUT_META_URL, options.url) &&
+      shout_set_public(s, options.listed ? 1 : 0) == SHOUTERR_SUCCESS &&
+      shout_set_audio_info(s, SHOUT_AI_BITRATE, bitrate.c_str()) == SHOUTERR_SUCCESS &&
+      shout_set_audio_info(s, SHOUT_AI_SAMPLERATE, rate.c_str()) == SHOUTERR_SUCCESS &&
+      shout_set_audio_info(s, SHOUT_AI_CHANNELS, "2") == SHOUTERR_SUCCESS;
   if (!ok) {
     error_ = shout_get_errno(s);
     errorText_ = shout_get_error(s);

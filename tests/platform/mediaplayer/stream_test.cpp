@@ -175,6 +175,42 @@ TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAnd
   EXPECT_EQ(server.SourceField("/other.mp3", "server_url"), "http://radio.example/");
 }
 
+TEST_F(StreamTest, AnOpusStreamIsHeardInTuneWithItsTitlesInsideTheStream) {
+  IcecastServer server;
+  ASSERT_TRUE(server.Start());
+  constexpr char kOpusMount[] = "/spindeck.opus";
+  platform::StreamOptions options;
+  options.format = platform::StreamFormat::kOpus;
+  MediaPlayer player;
+  player.StartStream(IcecastUrl{"source", "127.0.0.1", server.port(), kOpusMount}, "hackme",
+                     options);
+  player.SetStreamTitle("modem hearts - caf\xE1");
+  player.Open(TonePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kOpusMount); }, 10000));
+
+  StreamListener listener;
+  ASSERT_TRUE(listener.Connect(server.ListenUrl(kOpusMount)));
+  EXPECT_EQ(listener.contentType(), "application/ogg");
+  const std::vector<float> tone = HearNext(listener, 3.0);
+  EXPECT_EQ(listener.rate(), 48000);
+  EXPECT_NEAR(StrongestFrequency(tone, listener.rate()), 440.0, 3.0);
+  EXPECT_GT(QuietestRms(tone, listener.rate()), 0.1);
+  EXPECT_EQ(listener.oggTitle(), std::string("modem hearts - caf\u00e1"));
+
+  // A new title starts a new stream in the chain; the listener goes on hearing the song.
+  player.SetStreamTitle("next song");
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        listener.Read(0.1, 100);
+        return listener.oggTitle() == std::string("next song");
+      },
+      10000))
+      << listener.oggTitle().value_or("(none)");
+  const std::vector<float> after = HearNext(listener, 2.0);
+  EXPECT_NEAR(StrongestFrequency(after, listener.rate()), 440.0, 3.0);
+  EXPECT_GT(QuietestRms(after, listener.rate()), 0.1);
+}
+
 TEST_F(StreamTest, ServerRestartBringsTheStreamBackWhilePlaybackGoesOn) {
   IcecastServer server;
   ASSERT_TRUE(server.Start());
