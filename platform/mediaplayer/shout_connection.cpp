@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "platform/mediaplayer/send_buffer_bound.h"
 #include "platform/mediaplayer/stream_encoder.h"
 
 namespace platform {
@@ -22,7 +23,8 @@ void ShoutConnection::Closer::operator()(shout* connection) const {
 }
 
 ShoutConnection::ShoutConnection(const IcecastUrl& url, const std::string& password,
-                                 const StreamOptions& options) {
+                                 const StreamOptions& options)
+    : port_(static_cast<std::uint16_t>(url.port)) {
   std::call_once(shoutInitialized, [] { shout_init(); });
   shout_.reset(shout_new());
   if (!shout_) return;
@@ -74,10 +76,17 @@ ShoutConnection::State ShoutConnection::Failed() {
   return State::kFailed;
 }
 
+ShoutConnection::State ShoutConnection::Connected() {
+  // A second of audio at the highest bit rate, and room for the round trip of a distant
+  // server; past it, what the socket does not take waits in libshout, where the stream sees it.
+  BoundSendBuffersTo(port_, kSendBufferBytes);
+  return State::kConnected;
+}
+
 ShoutConnection::State ShoutConnection::Open() {
   if (!shout_) return Failed();
   const int result = shout_open(shout_.get());
-  if (result == SHOUTERR_SUCCESS || result == SHOUTERR_CONNECTED) return State::kConnected;
+  if (result == SHOUTERR_SUCCESS || result == SHOUTERR_CONNECTED) return Connected();
   if (result == SHOUTERR_BUSY || result == SHOUTERR_RETRY) return State::kConnecting;
   return Failed();
 }
@@ -85,7 +94,7 @@ ShoutConnection::State ShoutConnection::Open() {
 ShoutConnection::State ShoutConnection::Poll() {
   if (!shout_) return Failed();
   const int result = shout_get_connected(shout_.get());
-  if (result == SHOUTERR_CONNECTED) return State::kConnected;
+  if (result == SHOUTERR_CONNECTED) return Connected();
   if (result == SHOUTERR_BUSY || result == SHOUTERR_RETRY) return State::kConnecting;
   return Failed();
 }

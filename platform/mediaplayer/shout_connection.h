@@ -3,6 +3,7 @@
 // call waits on the network (only the look-up of the host name may), so the stream's thread
 // stays in charge of every deadline. Closed and freed with the object.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,13 +39,17 @@ class ShoutConnection {
   const std::string& errorText() const { return errorText_; }
 
  private:
-  static constexpr int kNoLogin = -3;  // SHOUTERR_NOLOGIN
+  static constexpr int kNoLogin = -3;                 // SHOUTERR_NOLOGIN
+  static constexpr int kSendBufferBytes = 32 * 1024;  // the kernel doubles it
   State Failed();
+  // Bounds the send buffer of libshout's socket, now connected.
+  State Connected();
 
   struct Closer {
     void operator()(shout* connection) const;
   };
   std::unique_ptr<shout, Closer> shout_;
+  std::uint16_t port_;
   int error_ = 0;
   std::string errorText_;
 };
