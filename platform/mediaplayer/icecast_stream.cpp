@@ -55,7 +55,14 @@ constexpr auto kRequestBound = 1s;
 // own end, which runs meanwhile, stays within two seconds in all.
 constexpr auto kThreadEndWait = 1500ms;
 
-enum class Problem { kNone, kUnreachable, kPasswordRefused, kMountInUse, kServerRefused };
+enum class Problem {
+  kNone,
+  kUnreachable,
+  kCertificateRefused,
+  kPasswordRefused,
+  kMountInUse,
+  kServerRefused
+};
 
 // Writes each problem to standard error once while it lasts, and the recovery after one.
 class Reporter {
@@ -142,6 +149,14 @@ class Sender {
   }
 
   void Failed(Clock::time_point now) {
+    if (connection_->certificateRefused()) {
+      LeaveAndRetry(now, Problem::kCertificateRefused,
+                    "the Icecast server for " + where_ +
+                        " has a certificate that is not trusted (signed by an authority neither "
+                        "the system nor the stream's CAFILE knows, or made out to another host "
+                        "name); not sending the stream there; trying again");
+      return;
+    }
     if (!connection_->loginRefused()) {
       LeaveAndRetry(
           now, Problem::kUnreachable,

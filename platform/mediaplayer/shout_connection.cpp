@@ -11,10 +11,12 @@ namespace platform {
 namespace {
 
 std::once_flag shoutInitialized;
+constexpr char kSystemCaDirectory[] = "/etc/ssl/certs";
 
 }  // namespace
 
 static_assert(SHOUTERR_NOLOGIN == -3);
+static_assert(SHOUTERR_TLSBADCERT == -12);
 
 void ShoutConnection::Closer::operator()(shout* connection) const {
   // libshout frees only a closed connection; closing one that is not open does nothing.
@@ -44,9 +46,13 @@ ShoutConnection::ShoutConnection(const IcecastUrl& url, const std::string& passw
       shout_set_password(s, password.c_str()) == SHOUTERR_SUCCESS &&
       shout_set_mount(s, url.mount.c_str()) == SHOUTERR_SUCCESS &&
       shout_set_protocol(s, SHOUT_PROTOCOL_HTTP) == SHOUTERR_SUCCESS &&
-      // Plain HTTP, as the listeners' address says; left to itself, libshout first asks
-      // every server for an upgrade to TLS.
-      shout_set_tls(s, SHOUT_TLS_DISABLED) == SHOUTERR_SUCCESS &&
+      // TLS from the first byte for icecasts://, as https does; otherwise plain HTTP, as
+      // the listeners' address says (left to itself, libshout first asks every server for an
+      // upgrade to TLS).
+      shout_set_tls(s, url.tls ? SHOUT_TLS_RFC2818 : SHOUT_TLS_DISABLED) == SHOUTERR_SUCCESS &&
+      // The system's authorities, and the user's own beside them.
+      (!url.tls || shout_set_ca_directory(s, kSystemCaDirectory) == SHOUTERR_SUCCESS) &&
+      (url.caFile.empty() || shout_set_ca_file(s, url.caFile.c_str()) == SHOUTERR_SUCCESS) &&
       shout_set_content_format(s, ogg ? SHOUT_FORMAT_OGG : SHOUT_FORMAT_MP3,
                                ogg ? 0U : SHOUT_USAGE_AUDIO, nullptr) == SHOUTERR_SUCCESS &&
       shout_set_nonblocking(s, 1) == SHOUTERR_SUCCESS &&

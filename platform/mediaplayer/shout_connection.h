@@ -37,9 +37,13 @@ class ShoutConnection {
   // already has a source), and libshout's words for the fault.
   bool loginRefused() const { return error_ == kNoLogin; }
   const std::string& errorText() const { return errorText_; }
+  // After kFailed: the server's certificate was not trusted (an unknown authority, or a name
+  // other than the host's).
+  bool certificateRefused() const { return error_ == kBadCertificate; }
 
  private:
   static constexpr int kNoLogin = -3;                 // SHOUTERR_NOLOGIN
+  static constexpr int kBadCertificate = -12;         // SHOUTERR_TLSBADCERT
   static constexpr int kSendBufferBytes = 32 * 1024;  // the kernel doubles it
   State Failed();
   // Bounds the send buffer of libshout's socket, now connected.

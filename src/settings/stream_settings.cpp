@@ -183,11 +183,15 @@ std::optional<StreamSettings> ReadStreamSettings(const fs::path& settingsFile,
   }
   auto password = ReadPasswordFile(PathOfSetting(passwordFile, programFolder), problem);
   if (!password) return std::nullopt;
+  platform::IcecastUrl where = *parsed;
+  if (const std::string caFile = ReadIni(kStreamSection, "cafile", settingsFile); !caFile.empty())
+    where.caFile = PathOfSetting(caFile, programFolder).string();
   std::string listenUrl = ReadIni(kStreamSection, "listenurl", settingsFile);
-  if (listenUrl.empty()) listenUrl = platform::ListenUrlOf(*parsed);
+  if (listenUrl.empty()) listenUrl = platform::ListenUrlOf(where);
   platform::StreamOptions options;
   if (!ReadOptions(settingsFile, options, problem)) return std::nullopt;
-  return StreamSettings{*parsed, std::move(*password), std::move(listenUrl), std::move(options)};
+  return StreamSettings{std::move(where), std::move(*password), std::move(listenUrl),
+                        std::move(options)};
 }
 
 }  // namespace spindeck

@@ -4,7 +4,8 @@
 // every other line of the file, so the section stays as the user wrote it.
 //
 //   [stream]
-//   URL=icecast://source@host:8000/spindeck.mp3
+//   URL=icecast://source@host:8000/spindeck.mp3   (icecasts://... over TLS)
+//   CAFILE=my-ca.pem   (optional) authorities trusted beside the system's, for icecasts://
 //   PASSWORDFILE=stream-password.txt   (relative to the program folder, or absolute)
 //   LISTENURL=http://radio.example/spindeck.mp3   (optional; the http form of URL by default)
 //   FORMAT=mp3         or opus (Ogg Opus)

@@ -45,6 +45,17 @@ TEST_F(StreamSettingsTest, ReadsTheAddressAndThePasswordRelativeToTheProgramFold
   EXPECT_EQ(settings->url.mount, "/live.mp3");
   EXPECT_EQ(settings->password, "hack me");
   EXPECT_EQ(settings->listenUrl, "http://radio.example:8010/live.mp3");
+  EXPECT_TRUE(settings->url.caFile.empty());
+
+  // Over TLS, with authorities of its own beside the system's, found beside the program.
+  put(config,
+      "[stream]\r\nURL=icecasts://radio.example/live.mp3\r\nPASSWORDFILE=pw\r\n"
+      "CAFILE=ca.pem\r\n");
+  settings = read();
+  ASSERT_TRUE(settings) << problem;
+  EXPECT_TRUE(settings->url.tls);
+  EXPECT_EQ(settings->url.caFile, path("ca.pem").string());
+  EXPECT_EQ(settings->listenUrl, "https://radio.example:8000/live.mp3");
 
   // An absolute password file, and a listeners' address of its own.
   put(config, "[stream]\r\nURL=icecast://radio.example/live.mp3\r\nPASSWORDFILE=" +
