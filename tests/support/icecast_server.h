@@ -27,13 +27,13 @@ struct IcecastOptions {
   std::string mount = "/spindeck.mp3";
   // Listeners of `mount` are moved to this mount while `mount` has no source (none when empty).
   std::string fallbackMount = "";
+  // A PEM file holding a server certificate and its key: the server also listens with TLS, on
+  // tlsPort(). None when empty.
+  std::string tlsCertificate = "";
   // A relay of another server's mount: that server's port on loopback and its mount, served
   // here under the same mount name. No relay while relayPort is 0.
   int relayPort = 0;
   std::string relayMount;
-  // A PEM file holding a server certificate and its key: the server also listens with TLS, on
-  // tlsPort(). None when empty.
-  std::string tlsCertificate;
 };
 
 class IcecastServer {
