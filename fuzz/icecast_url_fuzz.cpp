@@ -24,17 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   const std::string listen = platform::ListenUrlOf(*url);
-  if (listen.rfind("http://", 0) != 0) __builtin_trap();
+  if (listen.rfind(url->tls ? "https://" : "http://", 0) != 0) __builtin_trap();
   // A host that holds a bracket itself ("[[x]") is taken as it is and cannot be written out
   // again; the rest must read back the same.
   if (url->host.find_first_of("[]") != std::string::npos) return 0;
   const bool v6 = url->host.find(':') != std::string::npos;
-  const std::string again = "icecast://" + url->user + "@" + (v6 ? "[" : "") + url->host +
-                            (v6 ? "]" : "") + ":" + std::to_string(url->port) + url->mount;
+  const std::string again = (url->tls ? "icecasts://" : "icecast://") + url->user + "@" +
+                            (v6 ? "[" : "") + url->host + (v6 ? "]" : "") + ":" +
+                            std::to_string(url->port) + url->mount;
   std::string againError;
   const auto reparsed = platform::ParseIcecastUrl(again, againError);
   if (!reparsed || reparsed->user != url->user || reparsed->host != url->host ||
-      reparsed->port != url->port || reparsed->mount != url->mount) {
+      reparsed->port != url->port || reparsed->mount != url->mount || reparsed->tls != url->tls) {
     __builtin_trap();
   }
   return 0;

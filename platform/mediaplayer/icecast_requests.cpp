@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/files/unique_fd.h"
+#include "platform/mediaplayer/tls_session.h"
 
 namespace platform {
 namespace {
@@ -83,18 +84,30 @@ std::optional<Answer> Ask(const IcecastUrl& url, const std::string& request,
                           Clock::time_point deadline) {
   const std::optional<Socket> socket = ConnectTo(url, deadline);
   if (!socket) return std::nullopt;
-  // A request this small goes out at once into an empty socket.
-  if (send(socket->fd(), request.data(), request.size(), MSG_NOSIGNAL) !=
-      static_cast<ssize_t>(request.size())) {
-    return std::nullopt;
-  }
   std::string answer;
-  while (answer.size() < kMaxAnswer) {
-    if (!WaitFor(*socket, POLLIN, deadline)) break;
+  if (url.tls) {
+    // The same request inside TLS, to a server whose certificate names the host.
+    TlsSession tls(socket->fd(), url.host, url.caFile, deadline);
+    if (!tls.Write(request, deadline)) return std::nullopt;
     char buffer[1024];
-    const ssize_t got = recv(socket->fd(), buffer, sizeof buffer, 0);
-    if (got <= 0) break;
-    answer.append(buffer, static_cast<std::size_t>(got));
+    while (answer.size() < kMaxAnswer) {
+      const std::size_t got = tls.Read(buffer, sizeof buffer, deadline);
+      if (got == 0) break;
+      answer.append(buffer, got);
+    }
+  } else {
+    // A request this small goes out at once into an empty socket.
+    if (send(socket->fd(), request.data(), request.size(), MSG_NOSIGNAL) !=
+        static_cast<ssize_t>(request.size())) {
+      return std::nullopt;
+    }
+    while (answer.size() < kMaxAnswer) {
+      if (!WaitFor(*socket, POLLIN, deadline)) break;
+      char buffer[1024];
+      const ssize_t got = recv(socket->fd(), buffer, sizeof buffer, 0);
+      if (got <= 0) break;
+      answer.append(buffer, static_cast<std::size_t>(got));
+    }
   }
   const auto space = answer.find(' ');
   if (answer.rfind("HTTP/", 0) != 0 || space == std::string::npos || space + 4 > answer.size()) {

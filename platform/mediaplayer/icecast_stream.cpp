@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/mediaplayer/icecast_requests.h"
-#include "platform/mediaplayer/mp3_stream_encoder.h"
 #include "platform/mediaplayer/shout_connection.h"
+#include "platform/mediaplayer/stream_encoder.h"
 #include "platform/mediaplayer/thread_end.h"
 #include "platform/mediaplayer/title_sender.h"
 
@@ -55,7 +55,14 @@ constexpr auto kRequestBound = 1s;
 // own end, which runs meanwhile, stays within two seconds in all.
 constexpr auto kThreadEndWait = 1500ms;
 
-enum class Problem { kNone, kUnreachable, kPasswordRefused, kMountInUse, kServerRefused };
+enum class Problem {
+  kNone,
+  kUnreachable,
+  kCertificateRefused,
+  kPasswordRefused,
+  kMountInUse,
+  kServerRefused
+};
 
 // Writes each problem to standard error once while it lasts, and the recovery after one.
 class Reporter {
@@ -92,7 +99,13 @@ class Sender {
 
   void SetTitle(std::string utf8) {
     title_ = std::move(utf8);
-    if (connected_) titles_.Send(*title_);
+    if (!connected_) return;
+    // Ogg carries its titles inside the stream; MP3's go to the server by a request.
+    if (carriesTitles_) {
+      if (encoder_) encoder_->SetTitle(*title_);
+    } else {
+      titles_.Send(*title_);
+    }
   }
 
   void Turn(Clock::time_point now) {
@@ -125,7 +138,7 @@ class Sender {
       stalledSince_.reset();
       encoder_.reset();
       // A new source has no title yet.
-      if (title_) titles_.Send(*title_);
+      if (title_ && !carriesTitles_) titles_.Send(*title_);
       reporter_.Connected();
     } else if (state == ShoutConnection::State::kFailed) {
       Failed(now);
@@ -136,6 +149,14 @@ class Sender {
   }
 
   void Failed(Clock::time_point now) {
+    if (connection_->certificateRefused()) {
+      LeaveAndRetry(now, Problem::kCertificateRefused,
+                    "the Icecast server for " + where_ +
+                        " has a certificate that is not trusted (signed by an authority neither "
+                        "the system nor the stream's CAFILE knows, or made out to another host "
+                        "name); not sending the stream there; trying again");
+      return;
+    }
     if (!connection_->loginRefused()) {
       LeaveAndRetry(
           now, Problem::kUnreachable,
@@ -181,7 +202,7 @@ class Sender {
   }
 
   void Pump(Clock::time_point now) {
-    mp3_.clear();
+    encoded_.clear();
     bool fed = false;
     while (std::optional<StreamBuffer::Piece> piece = buffer_.Take()) {
       Encode(piece->samples, piece->rate);
@@ -198,11 +219,15 @@ class Sender {
     bool dropping = dropped != droppedFrames_;
     droppedFrames_ = dropped;
     if (connection_->queuedBytes() > kMaxQueuedBytes) {
-      // The server takes the stream slower than it plays: this turn's MP3 is dropped, whole
-      // frames only (LAME hands out whole frames, and libshout queues all it is given), and
-      // only what is queued goes on.
-      dropping = dropping || !mp3_.empty();
-      mp3_.clear();
+      // The server takes the stream slower than it plays: this turn's audio is dropped, whole
+      // frames or pages only (the encoders hand out whole ones, and libshout queues all it is
+      // given), and only what is queued goes on, with any headers the stream needs.
+      dropping = dropping || !encoded_.empty();
+      if (encoder_) {
+        encoder_->DropAudio(encoded_);
+      } else {
+        encoded_.clear();
+      }
       if (!stalledSince_) stalledSince_ = now;
       if (now - *stalledSince_ > kStallLimit) {
         LeaveAndRetry(now, Problem::kUnreachable,
@@ -215,9 +240,9 @@ class Sender {
       stalledSince_.reset();
     }
     ReportDropping(dropping);
-    if (mp3_.empty() && connection_->queuedBytes() == 0) return;
+    if (encoded_.empty() && connection_->queuedBytes() == 0) return;
     // Sending (even nothing) also passes on what libshout still holds.
-    if (!connection_->Send(mp3_)) {
+    if (!connection_->Send(encoded_)) {
       LeaveAndRetry(
           now, Problem::kUnreachable,
           "the stream to " + where_ + " was lost (" + connection_->errorText() + "); reconnecting");
@@ -247,7 +272,7 @@ class Sender {
     }
     const double due = std::chrono::duration<double>(now - *silenceStart_).count();
     silenceSeconds_ = std::max(silenceSeconds_, due - kMaxSilenceSeconds);
-    const long rate = encoder_ ? encoder_->inputRate() : Mp3StreamEncoder::kOutputRate;
+    const long rate = encoder_ ? encoder_->inputRate() : StreamOutputRate(options_.format);
     const auto frames =
         static_cast<std::size_t>(std::floor((due - silenceSeconds_) * static_cast<double>(rate)));
     if (frames == 0) return;
@@ -257,16 +282,16 @@ class Sender {
   }
 
   // Encodes interleaved stereo audio at `rate`; a new rate gets a new encoder, so that the
-  // stream goes on at 44.1 kHz.
+  // stream goes on at its own rate.
   void Encode(const std::vector<std::int16_t>& samples, long rate) {
     if (!encoder_ || encoder_->inputRate() != rate) {
-      if (encoder_) encoder_->Flush(mp3_);
-      encoder_ = std::make_unique<Mp3StreamEncoder>(rate, options_);
+      if (encoder_) encoder_->Flush(encoded_);
+      encoder_ = MakeStreamEncoder(rate, options_, title_.value_or(std::string()));
     }
     if (encoder_->valid()) {
-      encoder_->Encode(samples, mp3_);
+      encoder_->Encode(samples, encoded_);
     } else {
-      // A rate LAME cannot take: that audio is left out.
+      // A rate the encoder cannot take: that audio is left out.
       encoder_.reset();
     }
   }
@@ -285,7 +310,8 @@ class Sender {
   Clock::duration retryWait_ = kFirstRetry;
   std::optional<Clock::time_point> lostAt_;  // when a connection was last lost
 
-  std::unique_ptr<Mp3StreamEncoder> encoder_;
+  const bool carriesTitles_ = options_.format == StreamFormat::kOpus;
+  std::unique_ptr<StreamEncoder> encoder_;
   Clock::time_point start_;    // when the connection was made
   Clock::time_point lastFed_;  // when the player's audio last came
   // While silence fills the stream: since when, and how much of it went out.
@@ -294,7 +320,7 @@ class Sender {
   std::optional<Clock::time_point> stalledSince_;
   std::uint64_t droppedFrames_ = 0;  // the buffer's count as last seen
   bool droppingReported_ = false;
-  std::vector<unsigned char> mp3_;
+  std::vector<unsigned char> encoded_;
   std::vector<std::int16_t> silence_;
 
   std::optional<std::string> title_;  // none until the owner gave one

@@ -1,6 +1,7 @@
 #pragma once
 // The stream to an Icecast server: a thread of its own takes the audio the player feeds into
-// its buffer, encodes it to MP3 and sends it as it comes, so the pace is the player's output's.
+// its buffer, encodes it (MP3 or Ogg Opus) and sends it as it comes, so the pace is the player's
+// output's.
 // It sends silence while nothing plays (stopped, paused, between songs) or when a playing
 // player fed nothing for two seconds, so that listeners stay connected. It connects in the
 // background and again after any loss, waiting 1 s, 2 s, 4 s ... up to a minute between tries;

@@ -6,6 +6,7 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kScheme = "icecast://";
+constexpr std::string_view kTlsScheme = "icecasts://";
 
 bool Printable(std::string_view text) {
   for (const char c : text) {
@@ -19,21 +20,23 @@ bool Printable(std::string_view text) {
 
 std::optional<IcecastUrl> ParseIcecastUrl(const std::string& url, std::string& error) {
   const std::string_view text(url);
-  if (text.substr(0, kScheme.size()) != kScheme) {
-    error = "the stream's URL must begin with icecast://";
+  const bool tls = text.substr(0, kTlsScheme.size()) == kTlsScheme;
+  if (!tls && text.substr(0, kScheme.size()) != kScheme) {
+    error = "the stream's URL must begin with icecast:// (or icecasts:// for TLS)";
     return std::nullopt;
   }
   if (!Printable(text)) {
     error = "the stream's URL holds a blank or a control character";
     return std::nullopt;
   }
-  std::string_view rest = text.substr(kScheme.size());
+  std::string_view rest = text.substr(tls ? kTlsScheme.size() : kScheme.size());
   const auto slash = rest.find('/');
   if (slash == std::string_view::npos || slash + 1 == rest.size()) {
     error = "the stream's URL names no mount point (as in icecast://source@host:8000/live.mp3)";
     return std::nullopt;
   }
   IcecastUrl result;
+  result.tls = tls;
   result.mount = std::string(rest.substr(slash));
   std::string_view authority = rest.substr(0, slash);
 
@@ -94,7 +97,7 @@ std::optional<IcecastUrl> ParseIcecastUrl(const std::string& url, std::string& e
 std::string ListenUrlOf(const IcecastUrl& url) {
   const bool ipv6 = url.host.find(':') != std::string::npos;
   const std::string host = ipv6 ? "[" + url.host + "]" : url.host;
-  return "http://" + host + ":" + std::to_string(url.port) + url.mount;
+  return (url.tls ? "https://" : "http://") + host + ":" + std::to_string(url.port) + url.mount;
 }
 
 }  // namespace platform

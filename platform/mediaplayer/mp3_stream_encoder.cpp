@@ -24,7 +24,7 @@ Mp3StreamEncoder::Mp3StreamEncoder(long inputRate, const StreamOptions& options)
   lame_set_in_samplerate(lame.get(), static_cast<int>(inputRate));
   lame_set_out_samplerate(lame.get(), static_cast<int>(kOutputRate));
   lame_set_VBR(lame.get(), vbr_off);
-  lame_set_brate(lame.get(), options.kilobitsPerSecond);
+  lame_set_brate(lame.get(), KilobitsPerSecondOf(options));
   lame_set_mode(lame.get(), JOINT_STEREO);
   lame_set_quality(lame.get(), options.quality);
   lame_set_bWriteVbrTag(lame.get(), 0);

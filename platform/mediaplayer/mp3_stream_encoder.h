@@ -7,25 +7,25 @@
 #include <span>
 #include <vector>
 
-#include "platform/mediaplayer/stream_options.h"
+#include "platform/mediaplayer/stream_encoder.h"
 
 struct lame_global_struct;
 
 namespace platform {
 
-class Mp3StreamEncoder {
+class Mp3StreamEncoder final : public StreamEncoder {
  public:
   static constexpr long kOutputRate = 44100;
   // At the options' bit rate and quality.
   Mp3StreamEncoder(long inputRate, const StreamOptions& options);
   // False when LAME refused the settings (an input rate it cannot resample).
-  bool valid() const { return lame_ != nullptr; }
-  long inputRate() const { return inputRate_; }
+  bool valid() const override { return lame_ != nullptr; }
+  long inputRate() const override { return inputRate_; }
 
   // Encodes interleaved stereo samples at inputRate(), appending whole MP3 frames to `out`.
-  void Encode(std::span<const std::int16_t> interleaved, std::vector<unsigned char>& out);
+  void Encode(std::span<const std::int16_t> interleaved, std::vector<unsigned char>& out) override;
   // Appends what LAME still holds, padded to whole frames; call before dropping the encoder.
-  void Flush(std::vector<unsigned char>& out);
+  void Flush(std::vector<unsigned char>& out) override;
 
  private:
   struct Closer {

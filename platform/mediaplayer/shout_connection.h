@@ -3,6 +3,7 @@
 // call waits on the network (only the look-up of the host name may), so the stream's thread
 // stays in charge of every deadline. Closed and freed with the object.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,15 +37,23 @@ class ShoutConnection {
   // already has a source), and libshout's words for the fault.
   bool loginRefused() const { return error_ == kNoLogin; }
   const std::string& errorText() const { return errorText_; }
+  // After kFailed: the server's certificate was not trusted (an unknown authority, or a name
+  // other than the host's).
+  bool certificateRefused() const { return error_ == kBadCertificate; }
 
  private:
-  static constexpr int kNoLogin = -3;  // SHOUTERR_NOLOGIN
+  static constexpr int kNoLogin = -3;                 // SHOUTERR_NOLOGIN
+  static constexpr int kBadCertificate = -12;         // SHOUTERR_TLSBADCERT
+  static constexpr int kSendBufferBytes = 32 * 1024;  // the kernel doubles it
   State Failed();
+  // Bounds the send buffer of libshout's socket, now connected.
+  State Connected();
 
   struct Closer {
     void operator()(shout* connection) const;
   };
   std::unique_ptr<shout, Closer> shout_;
+  std::uint16_t port_;
   int error_ = 0;
   std::string errorText_;
 };

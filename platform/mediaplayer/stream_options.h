@@ -5,9 +5,16 @@
 
 namespace platform {
 
+enum class StreamFormat {
+  kMp3,   // MP3 by LAME, at a constant bit rate
+  kOpus,  // Ogg Opus; titles travel inside the stream, as its comments
+};
+
 struct StreamOptions {
-  int kilobitsPerSecond = 128;  // constant bit rate
-  int quality = 2;              // LAME's, 0 (best, slowest) to 9; 2 is its "near-best"
+  StreamFormat format = StreamFormat::kMp3;
+  // The bit rate in kbit/s; 0 is the format's own default (128 for MP3, 96 for Opus).
+  int kilobitsPerSecond = 0;
+  int quality = 2;  // LAME's, 0 (best, slowest) to 9; 2 is its "near-best"
   // The stream's own level in decibels: the music at full level (whatever the local volume)
   // times this.
   double gainDb = 0.0;
@@ -18,5 +25,11 @@ struct StreamOptions {
   std::string url;
   bool listed = false;  // listed in public directories
 };
+
+// The bit rate the stream is encoded at, in kbit/s.
+inline int KilobitsPerSecondOf(const StreamOptions& options) {
+  if (options.kilobitsPerSecond > 0) return options.kilobitsPerSecond;
+  return options.format == StreamFormat::kOpus ? 96 : 128;
+}
 
 }  // namespace platform

@@ -57,10 +57,26 @@ std::optional<Number> NumberIn(const std::string& text) {
 bool ReadOptions(const fs::path& settingsFile, platform::StreamOptions& options,
                  std::string& problem) {
   const auto key = [&](const char* name) { return ReadIni(kStreamSection, name, settingsFile); };
+  if (std::string text = key("format"); !text.empty()) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    if (text == "opus") {
+      options.format = platform::StreamFormat::kOpus;
+    } else if (text != "mp3") {
+      problem = "the stream's FORMAT must be mp3 or opus";
+      return false;
+    }
+  }
   if (const std::string text = key("bitrate"); !text.empty()) {
     static constexpr int kRates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
     const auto value = NumberIn<int>(text);
-    if (!value || std::find(std::begin(kRates), std::end(kRates), *value) == std::end(kRates)) {
+    if (options.format == platform::StreamFormat::kOpus) {
+      if (!value || *value < 6 || *value > 510) {
+        problem = "the stream's BITRATE must be a number from 6 to 510 (kbit/s) for opus";
+        return false;
+      }
+    } else if (!value ||
+               std::find(std::begin(kRates), std::end(kRates), *value) == std::end(kRates)) {
       problem =
           "the stream's BITRATE must be one of 32 40 48 56 64 80 96 112 128 160 192 224 "
           "256 320 (kbit/s)";
@@ -83,10 +99,6 @@ bool ReadOptions(const fs::path& settingsFile, platform::StreamOptions& options,
       return false;
     }
     options.gainDb = *value;
-  }
-  if (const std::string text = key("format"); !text.empty() && text != "mp3" && text != "MP3") {
-    problem = "the stream's FORMAT must be mp3";
-    return false;
   }
   if (const std::string text = key("public"); !text.empty()) {
     if (text != "0" && text != "1") {
@@ -171,11 +183,15 @@ std::optional<StreamSettings> ReadStreamSettings(const fs::path& settingsFile,
   }
   auto password = ReadPasswordFile(PathOfSetting(passwordFile, programFolder), problem);
   if (!password) return std::nullopt;
+  platform::IcecastUrl where = *parsed;
+  if (const std::string caFile = ReadIni(kStreamSection, "cafile", settingsFile); !caFile.empty())
+    where.caFile = PathOfSetting(caFile, programFolder).string();
   std::string listenUrl = ReadIni(kStreamSection, "listenurl", settingsFile);
-  if (listenUrl.empty()) listenUrl = platform::ListenUrlOf(*parsed);
+  if (listenUrl.empty()) listenUrl = platform::ListenUrlOf(where);
   platform::StreamOptions options;
   if (!ReadOptions(settingsFile, options, problem)) return std::nullopt;
-  return StreamSettings{*parsed, std::move(*password), std::move(listenUrl), std::move(options)};
+  return StreamSettings{std::move(where), std::move(*password), std::move(listenUrl),
+                        std::move(options)};
 }
 
 }  // namespace spindeck

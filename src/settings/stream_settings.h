@@ -4,12 +4,14 @@
 // every other line of the file, so the section stays as the user wrote it.
 //
 //   [stream]
-//   URL=icecast://source@host:8000/spindeck.mp3
+//   URL=icecast://source@host:8000/spindeck.mp3   (icecasts://... over TLS)
+//   CAFILE=my-ca.pem   (optional) authorities trusted beside the system's, for icecasts://
 //   PASSWORDFILE=stream-password.txt   (relative to the program folder, or absolute)
 //   LISTENURL=http://radio.example/spindeck.mp3   (optional; the http form of URL by default)
-//   BITRATE=128        kbit/s, constant (32 to 320, as MP3 has them)
+//   FORMAT=mp3         or opus (Ogg Opus)
+//   BITRATE=128        kbit/s: MP3's constant rate (32 to 320, as MP3 has them); Opus's
+//                      (6 to 510, 96 by default)
 //   QUALITY=2          LAME's, 0 (best, slowest) to 9
-//   FORMAT=mp3         the only one
 //   STREAMGAIN=0       the stream's level in dB (-60 to 20): the music at full level, whatever
 //                      the DJ's own volume, times this
 //   NAME=, GENRE=, DESCRIPTION=, STATIONURL=   the station as Icecast shows it

@@ -45,6 +45,17 @@ TEST_F(StreamSettingsTest, ReadsTheAddressAndThePasswordRelativeToTheProgramFold
   EXPECT_EQ(settings->url.mount, "/live.mp3");
   EXPECT_EQ(settings->password, "hack me");
   EXPECT_EQ(settings->listenUrl, "http://radio.example:8010/live.mp3");
+  EXPECT_TRUE(settings->url.caFile.empty());
+
+  // Over TLS, with authorities of its own beside the system's, found beside the program.
+  put(config,
+      "[stream]\r\nURL=icecasts://radio.example/live.mp3\r\nPASSWORDFILE=pw\r\n"
+      "CAFILE=ca.pem\r\n");
+  settings = read();
+  ASSERT_TRUE(settings) << problem;
+  EXPECT_TRUE(settings->url.tls);
+  EXPECT_EQ(settings->url.caFile, path("ca.pem").string());
+  EXPECT_EQ(settings->listenUrl, "https://radio.example:8000/live.mp3");
 
   // An absolute password file, and a listeners' address of its own.
   put(config, "[stream]\r\nURL=icecast://radio.example/live.mp3\r\nPASSWORDFILE=" +
@@ -100,7 +111,8 @@ TEST_F(StreamSettingsTest, TheStationsKeysHaveDefaultsAndAreCheckedForRange) {
   put(config, base);
   auto settings = read();
   ASSERT_TRUE(settings) << problem;
-  EXPECT_EQ(settings->options.kilobitsPerSecond, 128);
+  EXPECT_EQ(settings->options.format, platform::StreamFormat::kMp3);
+  EXPECT_EQ(platform::KilobitsPerSecondOf(settings->options), 128);
   EXPECT_EQ(settings->options.quality, 2);
   EXPECT_EQ(settings->options.gainDb, 0.0);
   EXPECT_EQ(settings->options.name, "spin.deck");
@@ -121,12 +133,28 @@ TEST_F(StreamSettingsTest, TheStationsKeysHaveDefaultsAndAreCheckedForRange) {
   EXPECT_EQ(settings->options.url, "http://radio.example/");
   EXPECT_TRUE(settings->options.listed);
 
-  for (const std::string bad : {"BITRATE=100", "BITRATE=128k", "QUALITY=10", "QUALITY=-1",
-                                "STREAMGAIN=loud", "STREAMGAIN=30", "FORMAT=wav", "PUBLIC=yes"}) {
+  // Opus has its own default bit rate, and takes any in its range.
+  put(config, base + "FORMAT=Opus\r\n");
+  settings = read();
+  ASSERT_TRUE(settings) << problem;
+  EXPECT_EQ(settings->options.format, platform::StreamFormat::kOpus);
+  EXPECT_EQ(platform::KilobitsPerSecondOf(settings->options), 96);
+  put(config, base + "FORMAT=opus\r\nBITRATE=100\r\n");
+  settings = read();
+  ASSERT_TRUE(settings) << problem;
+  EXPECT_EQ(platform::KilobitsPerSecondOf(settings->options), 100);
+
+  for (const std::string bad :
+       {"BITRATE=100", "BITRATE=128k", "QUALITY=10", "QUALITY=-1", "STREAMGAIN=loud",
+        "STREAMGAIN=30", "FORMAT=wav", "FORMAT=ogg", "FORMAT=opus\r\nBITRATE=600", "PUBLIC=yes"}) {
     put(config, base + bad + "\r\n");
     EXPECT_FALSE(read()) << bad;
-    EXPECT_NE(problem.find(bad.substr(0, bad.find('='))), std::string::npos) << problem;
+    const std::string last = bad.substr(bad.find_last_of('\n') + 1);  // the faulty key
+    EXPECT_NE(problem.find(last.substr(0, last.find('='))), std::string::npos) << problem;
   }
+  put(config, base + "FORMAT=ogg\r\n");
+  read();
+  EXPECT_NE(problem.find("mp3 or opus"), std::string::npos) << problem;
 }
 
 TEST_F(StreamSettingsTest, SavingTheProgramsOwnKeysKeepsTheStreamSection) {

@@ -101,7 +101,11 @@ bool IcecastServer::PickPort() {
   if (port_ != 0) return true;
   QTcpServer listener;
   if (!listener.listen(QHostAddress::LocalHost, 0)) return false;
+  QTcpServer tlsListener;
+  if (!options_.tlsCertificate.empty() && !tlsListener.listen(QHostAddress::LocalHost, 0))
+    return false;
   port_ = listener.serverPort();
+  tlsPort_ = tlsListener.serverPort();
   return true;
 }
 
@@ -132,6 +136,10 @@ bool IcecastServer::WriteConfig() {
             Element("admin-password", password) + "</authentication>";
   config += "<listen-socket>" + Element("port", std::to_string(port_)) +
             Element("bind-address", "127.0.0.1") + "</listen-socket>";
+  if (!options_.tlsCertificate.empty()) {
+    config += "<listen-socket>" + Element("port", std::to_string(tlsPort_)) +
+              Element("bind-address", "127.0.0.1") + Element("ssl", "1") + "</listen-socket>";
+  }
   if (options_.relayPort != 0) {
     // A relay that finds no source yet tries again at every check of its master, which is
     // otherwise every two minutes.
@@ -150,10 +158,13 @@ bool IcecastServer::WriteConfig() {
               "</mount>";
   }
   config += Element("fileserve", "1");
-  config += "<paths>" + Element("basedir", "/usr/share/icecast2") +
-            Element("logdir", logFolder.toStdString()) +
-            Element("webroot", "/usr/share/icecast2/web") +
-            Element("adminroot", "/usr/share/icecast2/admin") + "</paths>";
+  config +=
+      "<paths>" + Element("basedir", "/usr/share/icecast2") +
+      Element("logdir", logFolder.toStdString()) + Element("webroot", "/usr/share/icecast2/web") +
+      Element("adminroot", "/usr/share/icecast2/admin") +
+      (options_.tlsCertificate.empty() ? std::string()
+                                       : Element("ssl-certificate", options_.tlsCertificate)) +
+      "</paths>";
   config += "<logging>" + Element("accesslog", "access.log") + Element("errorlog", "error.log") +
             Element("loglevel", "3") + "</logging>";
   config += "<security>" + Element("chroot", "0");

@@ -27,6 +27,9 @@ struct IcecastOptions {
   std::string mount = "/spindeck.mp3";
   // Listeners of `mount` are moved to this mount while `mount` has no source (none when empty).
   std::string fallbackMount = "";
+  // A PEM file holding a server certificate and its key: the server also listens with TLS, on
+  // tlsPort(). None when empty.
+  std::string tlsCertificate = "";
   // A relay of another server's mount: that server's port on loopback and its mount, served
   // here under the same mount name. No relay while relayPort is 0.
   int relayPort = 0;
@@ -51,6 +54,8 @@ class IcecastServer {
   void Stop();
 
   int port() const { return port_; }
+  // The TLS listening port, with options().tlsCertificate (0 without).
+  int tlsPort() const { return tlsPort_; }
   bool running() const { return process_.state() != QProcess::NotRunning; }
   // The server's process id, to stop it (SIGSTOP) as a stalled server; 0 when not running.
   qint64 pid() const { return process_.processId(); }
@@ -80,6 +85,7 @@ class IcecastServer {
   QTemporaryDir folder_;
   QProcess process_;
   int port_ = 0;
+  int tlsPort_ = 0;
   bool everStarted_ = false;
 };
 

@@ -103,12 +103,16 @@ bool StreamListener::Connect(const std::string& url, int timeoutMs, bool icyTitl
         return false;
       }
       for (const QByteArray& line : header_.split('\n')) {
+        if (line.toLower().startsWith("content-type:"))
+          contentType_ = line.mid(13).trimmed().toStdString();
         if (line.toLower().startsWith("icy-metaint:")) {
           metaInterval_ = line.mid(12).trimmed().toLong();
           audioLeft_ = metaInterval_;
         }
       }
+      if (contentType_.find("ogg") != std::string::npos) ogg_ = std::make_unique<OggOpusFeed>();
       rest = WithoutMetadata(rest);
+      if (ogg_) return ogg_->Feed(rest.constData(), rest.size(), samples_) && Decode();
       mpg123_feed(decoder_.get(), reinterpret_cast<const unsigned char*>(rest.constData()),
                   static_cast<std::size_t>(rest.size()));
       return Decode();
@@ -147,6 +151,11 @@ QByteArray StreamListener::WithoutMetadata(const QByteArray& bytes) {
 
 bool StreamListener::Decode() {
   const QByteArray bytes = WithoutMetadata(socket_.readAll());
+  if (ogg_) {
+    if (!ogg_->Feed(bytes.constData(), bytes.size(), samples_)) return false;
+    if (!samples_.empty()) rate_ = OggOpusFeed::kRate;
+    return true;
+  }
   if (!bytes.isEmpty() &&
       mpg123_feed(decoder_.get(), reinterpret_cast<const unsigned char*>(bytes.constData()),
                   static_cast<std::size_t>(bytes.size())) != MPG123_OK) {

@@ -1,14 +1,17 @@
 #pragma once
 // A listener of an Icecast stream, as a player would be: it opens the stream's address over
-// HTTP (without Icy metadata), decodes the MP3 it receives with libmpg123 and hands out the
-// audio, mixed to one channel. The connection stays open between reads, so a test can follow
-// one stream over time. Every wait is bounded and turns the event loop.
+// HTTP (without Icy metadata), decodes the MP3 (with libmpg123) or Ogg Opus it receives, as the
+// server's content type says, and hands out the audio, mixed to one channel. The connection stays
+// open between reads, so a test can follow one stream over time. Every wait is bounded and turns
+// the event loop.
 #include <QByteArray>
 #include <QTcpSocket>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tests/support/ogg_opus_feed.h"
 
 struct mpg123_handle_struct;
 
@@ -37,6 +40,12 @@ class StreamListener {
   long rate() const { return rate_; }
   // The latest StreamTitle inside the stream, as its bytes came (nothing before the first).
   const std::optional<std::string>& icyTitle() const { return icyTitle_; }
+  // The server's Content-Type for the stream.
+  const std::string& contentType() const { return contentType_; }
+  // For Ogg: the title in the latest stream's comments (nothing before the first header).
+  std::optional<std::string> oggTitle() const {
+    return ogg_ ? ogg_->title() : std::optional<std::string>();
+  }
 
  private:
   // Decodes what arrived into samples_; false on a decoder fault.
@@ -46,6 +55,8 @@ class StreamListener {
 
   QTcpSocket socket_;
   std::unique_ptr<mpg123_handle_struct, void (*)(mpg123_handle_struct*)> decoder_;
+  std::unique_ptr<OggOpusFeed> ogg_;  // for an Ogg stream, instead of the MP3 decoder
+  std::string contentType_;
   bool headerDone_ = false;
   QByteArray header_;
   std::vector<float> samples_;

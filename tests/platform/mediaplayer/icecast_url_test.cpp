@@ -21,6 +21,13 @@ TEST(IcecastUrl, ReadsTheAddressAndGivesTheListenersOne) {
   EXPECT_EQ(url->host, "::1");
   EXPECT_EQ(url->port, 8000);
   EXPECT_EQ(ListenUrlOf(*url), "http://[::1]:8000/a/b.mp3");
+  EXPECT_FALSE(url->tls);
+
+  url = ParseIcecastUrl("icecasts://radio.example:8443/live.opus", error);
+  ASSERT_TRUE(url) << error;
+  EXPECT_TRUE(url->tls);
+  EXPECT_EQ(url->port, 8443);
+  EXPECT_EQ(ListenUrlOf(*url), "https://radio.example:8443/live.opus");
 }
 
 TEST(IcecastUrl, RefusesWhatCannotBeAStreamWithAReason) {

@@ -19,6 +19,7 @@
 #include "tests/platform/volume/private_pulse_server.h"
 #include "tests/support/cutting_proxy.h"
 #include "tests/support/icecast_server.h"
+#include "tests/support/stderr_capture.h"
 #include "tests/support/stream_listener.h"
 #include "tests/support/test_songs.h"
 
@@ -44,26 +45,29 @@ constexpr int kSourceTimeout = 4;
 
 // Feeds the rising tone as a playback thread would, one piece at a time at the pace of an
 // output whose clock runs `speed` times as fast as the computer's; after `stallAt` seconds of
-// audio (if any), holds still for a second and then plays on in real time from there.
+// audio (if any), holds still for a second and then plays on in real time from there. It feeds
+// `seconds` of the tone.
 class PacedFeeder {
  public:
-  PacedFeeder(std::shared_ptr<platform::StreamBuffer> buffer, double speed, double stallAt = -1)
-      : thread_(
-            [this, buffer = std::move(buffer), speed, stallAt] { Run(*buffer, speed, stallAt); }) {}
+  PacedFeeder(std::shared_ptr<platform::StreamBuffer> buffer, double speed, double stallAt = -1,
+              double seconds = kFedSeconds)
+      : thread_([this, buffer = std::move(buffer), speed, stallAt, seconds] {
+          Run(*buffer, speed, stallAt, seconds);
+        }) {}
   ~PacedFeeder() {
     quit_ = true;
     thread_.join();
   }
 
  private:
-  void Run(platform::StreamBuffer& buffer, double speed, double stallAt) {
+  void Run(platform::StreamBuffer& buffer, double speed, double stallAt, double seconds) {
     std::vector<std::int16_t> piece(kPieceFrames * 2);
     double phase = 0.0;
     std::int64_t frames = 0;
     auto anchor = Clock::now();
     std::int64_t anchorFrames = 0;
     bool stalled = false;
-    while (!quit_ && static_cast<double>(frames) < kFedSeconds * kRate) {
+    while (!quit_ && static_cast<double>(frames) < seconds * kRate) {
       for (std::size_t i = 0; i < kPieceFrames; ++i) {
         const double t = static_cast<double>(frames + static_cast<std::int64_t>(i)) / kRate;
         phase += 2.0 * std::numbers::pi * (kStartHz + kClimbHzPerSecond * t) / kRate;
@@ -206,6 +210,61 @@ TEST_F(StreamPaceTimed, AConnectionCutOnOurSideIsBackSoonAfterTheServerLetsTheMo
         return !now.empty() && now != started;
       },
       25000));
+}
+
+// Whether `uplink` (a source's request, then its MP3) carries an unbroken chain of whole MPEG-1
+// Layer III frames from its request's end to its last byte, which may cut only the last frame.
+testing::AssertionResult WholeMp3Frames(const QByteArray& uplink) {
+  static constexpr int kKilobits[] = {0,   32,  40,  48,  56,  64,  80, 96,
+                                      112, 128, 160, 192, 224, 256, 320};
+  static constexpr int kRates[] = {44100, 48000, 32000};
+  qsizetype at = uplink.indexOf("\r\n\r\n");
+  if (at < 0) return testing::AssertionFailure() << "no request";
+  at += 4;
+  int frames = 0;
+  while (uplink.size() - at >= 4) {
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(uplink[at + i]); };
+    const int bitrate = byte(2) >> 4, rate = (byte(2) >> 2) & 3;
+    if (byte(0) != 0xFF || (byte(1) & 0xFE) != 0xFA || bitrate == 0 || bitrate == 15 || rate == 3) {
+      return testing::AssertionFailure()
+             << "no frame at byte " << at << " after " << frames << " whole frames";
+    }
+    at += 144000 * kKilobits[bitrate] / kRates[rate] + ((byte(2) >> 1) & 1);
+    ++frames;
+  }
+  return testing::AssertionSuccess() << frames << " frames";
+}
+
+TEST_F(StreamPaceTimed, ASlowUplinkIsToldOnceLeavesOutWholeFramesAndRecovers) {
+  const std::string mount = "/slow.mp3";
+  spindeck::testing::CuttingProxy proxy(server_->port());
+  // The highest bit rate, so that what the uplink cannot carry piles up within seconds.
+  platform::StreamOptions options;
+  options.kilobitsPerSecond = 320;
+  const spindeck::testing::StderrCapture errors;
+  IcecastStream stream(IcecastUrl{"source", "127.0.0.1", proxy.port(), mount}, "hackme", options);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server_->HasSource(mount); }, 10000));
+  const PacedFeeder feeder(stream.buffer(), 1.0, -1, 60.0);
+  // Below the stream's 40 kB/s: past what libshout and a bounded socket hold (a second or
+  // two), audio is left out, not kept to be heard minutes late.
+  proxy.LimitUplink(14000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return errors.Count("cannot keep up") > 0; }, 20000))
+      << errors.text();
+  QTest::qWait(1000);
+  proxy.LimitUplink(0);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return errors.Count("carries all of the audio again") > 0; }, 5000))
+      << errors.text();
+  StreamListener listener;
+  ASSERT_TRUE(listener.Connect(server_->ListenUrl(mount)));
+  listener.Read(0.5, 5000);
+  const auto heard = listener.Read(1.0, 5000);
+  ASSERT_TRUE(heard);
+  EXPECT_GT(RmsOf(*heard), 0.1);
+  EXPECT_EQ(errors.Count("cannot keep up"), 1) << errors.text();
+  EXPECT_EQ(errors.Count("carries all of the audio again"), 1) << errors.text();
+  EXPECT_EQ(errors.Count("reconnecting"), 0) << errors.text();
+  EXPECT_TRUE(WholeMp3Frames(proxy.lastUplink()));
 }
 
 // Both of the player's threads stuck at once: the sound server frozen, and the stream's

@@ -1,6 +1,7 @@
 // The player's stream against a real Icecast server, heard by a listener over HTTP. The player
 // plays to the paced null output, so the stream gets audio in real time as from a sound server.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QTcpServer>
@@ -22,6 +23,7 @@
 #include "tests/support/icecast_server.h"
 #include "tests/support/stderr_capture.h"
 #include "tests/support/stream_listener.h"
+#include "tests/support/test_certificates.h"
 #include "tests/support/test_songs.h"
 #include "tests/support/watchdog.h"
 
@@ -173,6 +175,88 @@ TEST_F(StreamTest, ListenerHearsWhatPlaysAfterRateAndVolumeSilenceWhenStoppedAnd
   EXPECT_EQ(server.SourceField("/other.mp3", "genre"), "chiptune");
   EXPECT_EQ(server.SourceField("/other.mp3", "server_description"), "all night");
   EXPECT_EQ(server.SourceField("/other.mp3", "server_url"), "http://radio.example/");
+}
+
+TEST_F(StreamTest, AnOpusStreamIsHeardInTuneWithItsTitlesInsideTheStream) {
+  IcecastServer server;
+  ASSERT_TRUE(server.Start());
+  constexpr char kOpusMount[] = "/spindeck.opus";
+  platform::StreamOptions options;
+  options.format = platform::StreamFormat::kOpus;
+  MediaPlayer player;
+  player.StartStream(IcecastUrl{"source", "127.0.0.1", server.port(), kOpusMount}, "hackme",
+                     options);
+  player.SetStreamTitle("modem hearts - caf\xE1");
+  player.Open(TonePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kOpusMount); }, 10000));
+
+  StreamListener listener;
+  ASSERT_TRUE(listener.Connect(server.ListenUrl(kOpusMount)));
+  EXPECT_EQ(listener.contentType(), "application/ogg");
+  const std::vector<float> tone = HearNext(listener, 3.0);
+  EXPECT_EQ(listener.rate(), 48000);
+  EXPECT_NEAR(StrongestFrequency(tone, listener.rate()), 440.0, 3.0);
+  EXPECT_GT(QuietestRms(tone, listener.rate()), 0.1);
+  EXPECT_EQ(listener.oggTitle(), std::string("modem hearts - caf\u00e1"));
+
+  // A new title starts a new stream in the chain; the listener goes on hearing the song.
+  player.SetStreamTitle("next song");
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        listener.Read(0.1, 100);
+        return listener.oggTitle() == std::string("next song");
+      },
+      10000))
+      << listener.oggTitle().value_or("(none)");
+  const std::vector<float> after = HearNext(listener, 2.0);
+  EXPECT_NEAR(StrongestFrequency(after, listener.rate()), 440.0, 3.0);
+  EXPECT_GT(QuietestRms(after, listener.rate()), 0.1);
+}
+
+TEST_F(StreamTest, OverTlsStreamAndTitleGoThroughAndAnUnknownAuthorityIsRefused) {
+  const QTemporaryDir certificates;
+  QString ca, certificate, key, otherCa, otherCertificate, otherKey;
+  ASSERT_TRUE(spindeck::testing::MakeTestCertificates(certificates.filePath("ours"), "localhost",
+                                                      ca, certificate, key));
+  ASSERT_TRUE(spindeck::testing::MakeTestCertificates(certificates.filePath("other"), "localhost",
+                                                      otherCa, otherCertificate, otherKey));
+  // The server's certificate and key in one file, which the server reads as its own user.
+  const std::string pem = certificates.filePath("server.pem").toStdString();
+  {
+    std::ofstream out(pem);
+    for (const QString& part : {certificate, key}) {
+      std::ifstream in(part.toStdString());
+      out << in.rdbuf();
+    }
+  }
+  ::chmod(pem.c_str(), 0644);
+  ::chmod(certificates.path().toLocal8Bit().constData(), 0755);
+  IcecastOptions options;
+  options.tlsCertificate = pem;
+  IcecastServer server(options);
+  ASSERT_TRUE(server.Start()) << server.log();
+  const auto url = [&](const std::string& host, const QString& caFile, const std::string& mount) {
+    IcecastUrl result("source", host, server.tlsPort(), mount, true, caFile.toStdString());
+    return result;
+  };
+
+  MediaPlayer player;
+  player.StartStream(url("localhost", ca, "/tls.mp3"), "hackme");
+  player.SetStreamTitle("over tls");
+  player.Open(TonePath());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource("/tls.mp3"); }, 10000)) << server.log();
+  // The title request goes over TLS too.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title("/tls.mp3") == "over tls"; }, 5000));
+
+  // A certificate from an authority the stream does not know is refused, and said so once.
+  const StderrCapture errors;
+  MediaPlayer unknownCa;
+  unknownCa.StartStream(url("localhost", otherCa, "/unknown.mp3"), "hackme");
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return errors.Count("certificate that is not trusted") > 0; }, 10000))
+      << errors.text();
+  EXPECT_FALSE(server.HasSource("/unknown.mp3"));
+  EXPECT_EQ(errors.Count("trusted"), 1) << errors.text();
 }
 
 TEST_F(StreamTest, ServerRestartBringsTheStreamBackWhilePlaybackGoesOn) {
