@@ -12,6 +12,7 @@ namespace platform {
 class AudioSink {
  public:
   static constexpr int kChannels = 2;
+  static constexpr std::size_t kBytesPerFrame = kChannels * sizeof(std::int16_t);
 
   virtual ~AudioSink() = default;
 

@@ -53,7 +53,7 @@ constexpr auto kStallLimit = 15s;
 constexpr auto kRequestBound = 1s;
 // The thread's end is waited for this long from the request to end, so that the player's
 // own end, which runs meanwhile, stays within two seconds in all.
-constexpr auto kThreadEndWait = 1500ms;
+constexpr auto kSenderEndWait = 1500ms;
 
 enum class Problem {
   kNone,
@@ -346,7 +346,7 @@ void IcecastStream::Quit() {
 IcecastStream::~IcecastStream() {
   Quit();
   const auto left =
-      std::chrono::ceil<std::chrono::milliseconds>(*quitAt_ + kThreadEndWait - Clock::now());
+      std::chrono::ceil<std::chrono::milliseconds>(*quitAt_ + kSenderEndWait - Clock::now());
   JoinOrLetGo(thread_, *shared_, std::max(left, std::chrono::milliseconds(0)));
 }
 

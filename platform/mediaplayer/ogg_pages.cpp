@@ -7,7 +7,7 @@
 namespace platform {
 namespace {
 
-constexpr std::size_t kHeaderBytes = 27;
+constexpr std::size_t kPageHeaderBytes = 27;
 constexpr unsigned char kBeginsStream = 0x02;
 constexpr unsigned char kEndsStream = 0x04;
 
@@ -16,11 +16,11 @@ constexpr unsigned char kEndsStream = 0x04;
 void KeepOggStreamBoundaries(std::vector<unsigned char>& bytes) {
   std::size_t kept = 0;
   std::size_t at = 0;
-  while (bytes.size() - at >= kHeaderBytes && std::memcmp(&bytes[at], "OggS", 4) == 0) {
+  while (bytes.size() - at >= kPageHeaderBytes && std::memcmp(&bytes[at], "OggS", 4) == 0) {
     const std::size_t segments = bytes[at + 26];
-    if (bytes.size() - at < kHeaderBytes + segments) break;
-    std::size_t length = kHeaderBytes + segments;
-    for (std::size_t i = 0; i < segments; ++i) length += bytes[at + kHeaderBytes + i];
+    if (bytes.size() - at < kPageHeaderBytes + segments) break;
+    std::size_t length = kPageHeaderBytes + segments;
+    for (std::size_t i = 0; i < segments; ++i) length += bytes[at + kPageHeaderBytes + i];
     if (bytes.size() - at < length) break;
     const unsigned char flags = bytes[at + 5];
     std::uint64_t granule = 0;

@@ -7,7 +7,6 @@ namespace {
 
 // A small device buffer keeps pause, jumps and the reported position close to what is heard.
 constexpr double kDeviceBufferSeconds = 0.2;
-constexpr std::size_t kBytesPerFrame = AudioSink::kChannels * sizeof(std::int16_t);
 
 }  // namespace
 
@@ -44,7 +43,7 @@ long Out123Sink::Start(long rate) {
 }
 
 bool Out123Sink::Write(std::int16_t* samples, std::size_t frames) {
-  const std::size_t bytes = frames * kBytesPerFrame;
+  const std::size_t bytes = frames * AudioSink::kBytesPerFrame;
   return out123_play(handle_.get(), samples, bytes) == bytes;
 }
 

@@ -16,12 +16,11 @@ constexpr pa_usec_t kBufferUsec = 250'000;
 // fewer wake-ups, while what is left buffered still covers a busy moment of the machine.
 constexpr pa_usec_t kRequestUsec = 60'000;
 // A server that takes no audio (and answers nothing) for this long has stopped.
-constexpr milliseconds kStallLimit(2000);
+constexpr milliseconds kServerStallLimit(2000);
 // The longest single wait of the loop: a write wakes only when the server asks for audio (or
 // the stall limit comes nearer); the end of a song asks often whether it was interrupted.
 constexpr milliseconds kWriteTurn(500);
 constexpr milliseconds kTurn(50);
-constexpr std::size_t kBytesPerFrame = AudioSink::kChannels * sizeof(std::int16_t);
 
 struct OperationUnref {
   void operator()(pa_operation* o) const { pa_operation_unref(o); }
@@ -92,7 +91,7 @@ long PulseSink::Start(long rate) {
     stream_.reset();
     return 0;
   }
-  const auto deadline = Clock::now() + kStallLimit;
+  const auto deadline = Clock::now() + kServerStallLimit;
   while (pa_stream_get_state(stream_.get()) != PA_STREAM_READY) {
     if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream_.get())) || Clock::now() >= deadline ||
         !Turn(kTurn)) {
@@ -106,20 +105,21 @@ long PulseSink::Start(long rate) {
 
 bool PulseSink::Write(std::int16_t* samples, std::size_t frames) {
   const auto* data = reinterpret_cast<const unsigned char*>(samples);
-  std::size_t left = frames * kBytesPerFrame;
-  auto deadline = Clock::now() + kStallLimit;
+  std::size_t left = frames * AudioSink::kBytesPerFrame;
+  auto deadline = Clock::now() + kServerStallLimit;
   while (left > 0) {
     if (!StreamGood()) return false;
     const std::size_t room = pa_stream_writable_size(stream_.get());
     if (room == static_cast<std::size_t>(-1)) return false;
     // Whole frames only, and what is kept back counts as written.
     const std::size_t free = room > unsent_.size() ? room - unsent_.size() : 0;
-    const std::size_t bytes = std::min(free, left) / kBytesPerFrame * kBytesPerFrame;
+    const std::size_t bytes =
+        std::min(free, left) / AudioSink::kBytesPerFrame * AudioSink::kBytesPerFrame;
     if (bytes > 0) {
       unsent_.insert(unsent_.end(), data, data + bytes);
       data += bytes;
       left -= bytes;
-      deadline = Clock::now() + kStallLimit;
+      deadline = Clock::now() + kServerStallLimit;
       continue;
     }
     // The buffer is full: hand over what was kept back and wait for the server to ask for more.
@@ -146,7 +146,7 @@ bool PulseSink::Drain(const std::function<bool()>& interrupted) {
       pa_stream_drain(stream_.get(), nullptr, nullptr));
   if (!drain) return true;
   // Bounded: what is buffered plays within its length; a server that stopped is let be.
-  const auto deadline = Clock::now() + kStallLimit;
+  const auto deadline = Clock::now() + kServerStallLimit;
   while (pa_operation_get_state(drain.get()) == PA_OPERATION_RUNNING) {
     if (interrupted && interrupted()) {
       pa_operation_cancel(drain.get());

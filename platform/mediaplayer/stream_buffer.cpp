@@ -5,10 +5,11 @@
 namespace platform {
 namespace {
 
-constexpr std::size_t kChannels = 2;
+constexpr std::size_t kStreamChannels = 2;
 
 double SecondsOf(std::size_t samples, long rate) {
-  return rate > 0 ? static_cast<double>(samples / kChannels) / static_cast<double>(rate) : 0.0;
+  return rate > 0 ? static_cast<double>(samples / kStreamChannels) / static_cast<double>(rate)
+                  : 0.0;
 }
 
 }  // namespace
@@ -21,7 +22,7 @@ void StreamBuffer::Feed(std::span<const std::int16_t> interleaved, long rate) {
   {
     std::lock_guard lock(mutex_);
     if (queuedSeconds_ + seconds > capacitySeconds_) {
-      droppedFrames_ += interleaved.size() / kChannels;
+      droppedFrames_ += interleaved.size() / kStreamChannels;
       playing_ = true;
       return;
     }

@@ -10,7 +10,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kRequestBound = 3s;
+constexpr auto kTitleRequestBound = 3s;
 constexpr auto kRetry = 5s;
 // The owner's end waits this long; a thread held in a look-up is let go.
 constexpr auto kEndWait = 100ms;
@@ -45,7 +45,7 @@ void TitleSender::Run(Shared& s) {
     const std::string title = s.title;
     s.pending = false;
     lock.unlock();
-    const bool sent = SendTitle(s.url, s.password, title, kRequestBound);
+    const bool sent = SendTitle(s.url, s.password, title, kTitleRequestBound);
     lock.lock();
     // Not taken: tried again later, unless a newer title or the end comes first.
     if (!sent && !s.pending &&

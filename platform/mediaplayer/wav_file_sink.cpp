@@ -8,7 +8,7 @@
 namespace platform {
 namespace {
 
-constexpr std::size_t kHeaderBytes = 44;
+constexpr std::size_t kWavHeaderBytes = 44;
 constexpr int kBytesPerSample = 2;
 
 void PutLe32(unsigned char* at, std::uint32_t value) {
@@ -36,7 +36,7 @@ bool WavFileSink::Write(std::int16_t* samples, std::size_t frames) {
   NullSink::Write(samples, frames);
   if (!file_) return true;  // a file that could not be made is silent, like the null output
   const std::size_t bytes = frames * kChannels * kBytesPerSample;
-  if (bytes > std::numeric_limits<std::uint32_t>::max() - kHeaderBytes - dataBytes_) return true;
+  if (bytes > std::numeric_limits<std::uint32_t>::max() - kWavHeaderBytes - dataBytes_) return true;
   // Samples are written in the machine's order, which on the supported machines is WAV's.
   static_assert(std::endian::native == std::endian::little);
   std::fseek(file_.get(), 0, SEEK_END);
@@ -47,9 +47,9 @@ bool WavFileSink::Write(std::int16_t* samples, std::size_t frames) {
 }
 
 void WavFileSink::WriteHeader() {
-  std::array<unsigned char, kHeaderBytes> header{};
+  std::array<unsigned char, kWavHeaderBytes> header{};
   std::memcpy(&header[0], "RIFF", 4);
-  PutLe32(&header[4], static_cast<std::uint32_t>(kHeaderBytes - 8) + dataBytes_);
+  PutLe32(&header[4], static_cast<std::uint32_t>(kWavHeaderBytes - 8) + dataBytes_);
   std::memcpy(&header[8], "WAVEfmt ", 8);
   PutLe32(&header[16], 16);
   PutLe16(&header[20], 1);  // PCM

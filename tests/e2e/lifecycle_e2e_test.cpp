@@ -24,11 +24,6 @@ std::string CountLine(const std::string& greeting, const std::string& name, cons
               " <b><font color=>" + count + "<font color=></b> times");
 }
 
-QByteArray ReadAll(const QString& file) {
-  QFile f(file);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 std::string Setting(const QString& folder, const std::string& key) {
   return ReadIni("spin.deck", key, (folder + "/config.dll").toStdString());
 }

@@ -2,8 +2,8 @@
 // chat still read with "." as the decimal mark.
 #include <gtest/gtest.h>
 
-#include "tests/support/jukebox.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/jukebox.h"
 
 namespace spindeck::e2e {
 namespace {

@@ -1,8 +1,8 @@
 // The program's end while its sound server has stopped answering (SIGSTOP).
 #include <gtest/gtest.h>
 
-#include "tests/support/jukebox.h"
 #include "tests/platform/volume/private_pulse_server.h"
+#include "tests/support/jukebox.h"
 
 namespace spindeck::e2e {
 namespace {

@@ -22,11 +22,6 @@ std::string CoolLine(const std::string& text, const std::string& front = "~*") {
          " <font color=#00ff00><font face=\"Tahoma\">*~<font color=#ffffff>";
 }
 
-QByteArray ReadAll(const QString& file) {
-  QFile f(file);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 TEST(StylesE2E, StyleLoadsChangesAndSaves) {
   Jukebox deck;
   ASSERT_TRUE(deck.started());

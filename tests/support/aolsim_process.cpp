@@ -18,7 +18,7 @@
 namespace spindeck::testing {
 namespace {
 
-constexpr int kStartMs = 10000;
+constexpr int kClientStartMs = 10000;
 
 AolsimEvent SplitTabs(const std::string& line) {
   AolsimEvent fields;
@@ -53,7 +53,7 @@ AolsimProcess::AolsimProcess(const QStringList& extraArgs, const QString& deskto
   QObject::connect(&process_, &QProcess::readyReadStandardError, &process_,
                    [this] { errors_ += process_.readAllStandardError().toStdString(); });
   process_.start(AOLSIM_EXE, QStringList{"--script"} + extraArgs);
-  started_ = process_.waitForStarted(kStartMs) && NextEvent(kStartMs) == "ready";
+  started_ = process_.waitForStarted(kClientStartMs) && NextEvent(kClientStartMs) == "ready";
 }
 
 AolsimProcess::~AolsimProcess() {

@@ -119,7 +119,8 @@ void IrcServerProcess::Fail(const std::string& reason) {
 }
 
 void IrcServerProcess::Stop() {
-  StopProcess(process_, name_, [this] { return output(); }, exitCode_);
+  StopProcess(
+      process_, name_, [this] { return output(); }, exitCode_);
   output();
 }
 

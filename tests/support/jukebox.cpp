@@ -16,7 +16,7 @@ namespace {
 constexpr char kStyledStart[] = "</i></u></b>";
 constexpr char kNoReply[] = "<no reply>";
 // How long the program may take to come up and answer on the busiest machine.
-constexpr int kStartMs = 30000;
+constexpr int kProgramStartMs = 30000;
 
 }  // namespace
 
@@ -50,7 +50,7 @@ void Jukebox::Start(const QStringList& clientOptions, const QProcessEnvironment&
                    return e.size() >= 4 && e[0] == "line" && e[2] == "OnlineHost" &&
                           e[3].starts_with("Connected to");
                  },
-                 kStartMs)) {
+                 kProgramStartMs)) {
     // Signed on only once the server has welcomed the client: the program must find the user.
     return;
   }
@@ -59,14 +59,14 @@ void Jukebox::Start(const QStringList& clientOptions, const QProcessEnvironment&
   program_ = std::make_unique<Spindeck>(desktop_.path(), programFolder(), environment);
   // The greeting comes once the chat scanner runs, so what is said from then on is heard.
   for (int i = 0; i < 2; ++i) {
-    const std::string line = NextReply(kStartMs);
+    const std::string line = NextReply(kProgramStartMs);
     if (line == kNoReply) return;
     greeting_.push_back(line);
   }
   // Said once and answered once: a second try would leave a late answer to the first behind,
   // to be taken for the reply to the test's first command.
   Say("eliteoff");
-  started_ = NextReply(kStartMs).find("elite text: off") != std::string::npos;
+  started_ = NextReply(kProgramStartMs).find("elite text: off") != std::string::npos;
 }
 
 bool Jukebox::MakeSong(const QString& fileName, const QStringList& options) {
@@ -126,6 +126,11 @@ bool Jukebox::NothingBefore() {
   if (reply.find("elite text: off") != std::string::npos) return true;
   ADD_FAILURE() << "a reply came before the answer to eliteoff: " << reply;
   return false;
+}
+
+QByteArray ReadAll(const QString& file) {
+  QFile f(file);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 }  // namespace spindeck::e2e

@@ -2,6 +2,7 @@
 // The program beside the stand-in chat client, with a music folder of real songs: the user
 // (kUser) types commands in the room, another chatter (kOther) sits in it, and the program's
 // reply lines are read back one by one.
+#include <QByteArray>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -90,5 +91,8 @@ class Jukebox {
   std::vector<std::string> greeting_;
   std::string user_ = kUser;
 };
+
+// The whole of a file, or nothing when it cannot be read.
+QByteArray ReadAll(const QString& file);
 
 }  // namespace spindeck::e2e

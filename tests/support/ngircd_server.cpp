@@ -20,7 +20,7 @@ namespace {
 
 constexpr char kLinkPassword[] = "spindeck-link";
 
-std::string Line(const std::string& name, const std::string& value) {
+std::string ConfigLine(const std::string& name, const std::string& value) {
   return name + " = " + value + "\n";
 }
 
@@ -69,20 +69,23 @@ bool NgircdServer::WriteConfig() {
   const std::string folder = folder_.path().toStdString();
   // An include folder of its own and empty: the default one is the system server's.
   if (!QDir(folder_.path()).mkpath("conf.d")) return false;
-  std::string config = "[Global]\n" + Line("Name", options_.name) +
-                       Line("Info", "spin.deck test server") +
-                       Line("AdminInfo1", "spin.deck tests") + Line("AdminInfo2", "loopback") +
-                       Line("AdminEMail", "tests@localhost") + Line("Listen", "127.0.0.1") +
-                       Line("Ports", Number(port_) + "," + Number(serverPort_)) +
-                       Line("MotdPhrase", "spin.deck test network") +
-                       (options_.password.empty() ? "" : Line("Password", options_.password));
+  std::string config =
+      "[Global]\n" + ConfigLine("Name", options_.name) +
+      ConfigLine("Info", "spin.deck test server") + ConfigLine("AdminInfo1", "spin.deck tests") +
+      ConfigLine("AdminInfo2", "loopback") + ConfigLine("AdminEMail", "tests@localhost") +
+      ConfigLine("Listen", "127.0.0.1") +
+      ConfigLine("Ports", Number(port_) + "," + Number(serverPort_)) +
+      ConfigLine("MotdPhrase", "spin.deck test network") +
+      (options_.password.empty() ? "" : ConfigLine("Password", options_.password));
   if (!options_.shippedLimits) {
-    config += "[Limits]\n" + Line("MaxConnections", "0") + Line("MaxConnectionsIP", "0") +
-              Line("MaxJoins", "0") + Line("MaxNickLength", "30") + Line("MaxPenaltyTime", "0") +
-              Line("PingTimeout", "600") + Line("PongTimeout", "600") + Line("ConnectRetry", "5");
+    config += "[Limits]\n" + ConfigLine("MaxConnections", "0") +
+              ConfigLine("MaxConnectionsIP", "0") + ConfigLine("MaxJoins", "0") +
+              ConfigLine("MaxNickLength", "30") + ConfigLine("MaxPenaltyTime", "0") +
+              ConfigLine("PingTimeout", "600") + ConfigLine("PongTimeout", "600") +
+              ConfigLine("ConnectRetry", "5");
   }
-  config += "[Options]\n" + Line("PAM", "no") + Line("Ident", "no") + Line("DNS", "no") +
-            Line("IncludeDir", folder + "/conf.d");
+  config += "[Options]\n" + ConfigLine("PAM", "no") + ConfigLine("Ident", "no") +
+            ConfigLine("DNS", "no") + ConfigLine("IncludeDir", folder + "/conf.d");
   if (options_.tls) {
     const QString dhFile = folder_.filePath("dh.pem");
     if (!QFile::exists(dhFile) &&
@@ -90,16 +93,17 @@ bool NgircdServer::WriteConfig() {
                              "group:ffdhe2048", "-out", dhFile})) {
       return false;
     }
-    config += "[SSL]\n" + Line("Ports", Number(tlsPort_)) +
-              Line("CertFile", options_.certFile.toStdString()) +
-              Line("KeyFile", options_.keyFile.toStdString()) +
-              Line("DHFile", dhFile.toStdString());
+    config += "[SSL]\n" + ConfigLine("Ports", Number(tlsPort_)) +
+              ConfigLine("CertFile", options_.certFile.toStdString()) +
+              ConfigLine("KeyFile", options_.keyFile.toStdString()) +
+              ConfigLine("DHFile", dhFile.toStdString());
   }
   if (!options_.linkName.empty()) {
-    config += "[Server]\n" + Line("Name", options_.linkName) + Line("Host", "127.0.0.1") +
-              Line("MyPassword", kLinkPassword) + Line("PeerPassword", kLinkPassword);
-    if (options_.linkPort != 0) config += Line("Port", Number(options_.linkPort));
-    if (!options_.connectToLink) config += Line("Passive", "yes");
+    config += "[Server]\n" + ConfigLine("Name", options_.linkName) +
+              ConfigLine("Host", "127.0.0.1") + ConfigLine("MyPassword", kLinkPassword) +
+              ConfigLine("PeerPassword", kLinkPassword);
+    if (options_.linkPort != 0) config += ConfigLine("Port", Number(options_.linkPort));
+    if (!options_.connectToLink) config += ConfigLine("Passive", "yes");
   }
   QFile file(folder_.filePath("ngircd.conf"));
   return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&

@@ -247,4 +247,14 @@ double RmsOf(const std::vector<float>& samples) {
   return std::sqrt(sum / static_cast<double>(samples.size()));
 }
 
+double QuietestRms(const std::vector<float>& samples, long rate) {
+  const auto window = static_cast<std::size_t>(rate / 100);
+  double quietest = 1.0;
+  for (std::size_t at = 0; window > 0 && at + window <= samples.size(); at += window) {
+    quietest = std::min(quietest, RmsOf({samples.begin() + static_cast<long>(at),
+                                         samples.begin() + static_cast<long>(at + window)}));
+  }
+  return quietest;
+}
+
 }  // namespace spindeck::testing

@@ -73,5 +73,7 @@ class StreamListener {
 double StrongestFrequency(const std::vector<float>& samples, long rate);
 // Root mean square of the samples, in units of full scale (silence is below 0.001, -60 dBFS).
 double RmsOf(const std::vector<float>& samples);
+// The lowest RMS of any hundredth of a second of `samples` at `rate`: a gap shows as a low one.
+double QuietestRms(const std::vector<float>& samples, long rate);
 
 }  // namespace spindeck::testing

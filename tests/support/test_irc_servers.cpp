@@ -16,9 +16,9 @@
 namespace spindeck::testing {
 namespace {
 
-constexpr char kLinkPassword[] = "spindeck-link";
+constexpr char kServicesLinkPassword[] = "spindeck-link";
 
-bool WriteFile(const QString& path, const std::string& text) {
+bool WriteConfigFile(const QString& path, const std::string& text) {
   QFile file(path);
   return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
          file.write(text.data(), static_cast<qint64>(text.size())) ==
@@ -70,7 +70,7 @@ class Hybrid : public TestIrcServer {
         "; };\n"
         "auth { user = \"*@*\"; class = \"users\"; };\n"
         "general { throttle_time = 0; throttle_count = 100; disable_auth = yes; };\n";
-    if (!WriteFile(folder + "/ircd.conf", config)) return std::nullopt;
+    if (!WriteConfigFile(folder + "/ircd.conf", config)) return std::nullopt;
     QStringList args{"-foreground", "-configfile", folder + "/ircd.conf"};
     for (const char* file :
          {"logfile", "pidfile", "klinefile", "dlinefile", "xlinefile", "resvfile"}) {
@@ -138,11 +138,11 @@ class InspircdAnope : public TestIrcServer {
         "<module name=\"spanningtree\"><module name=\"hidechans\"><module name=\"monitor\">\n"
         "<sasl target=\"services.test\">\n"
         "<link name=\"services.test\" ipaddr=\"127.0.0.1\" port=\"" +
-        link + "\" allowmask=\"127.0.0.0/8\" sendpass=\"" + kLinkPassword + "\" recvpass=\"" +
-        kLinkPassword +
+        link + "\" allowmask=\"127.0.0.0/8\" sendpass=\"" + kServicesLinkPassword +
+        "\" recvpass=\"" + kServicesLinkPassword +
         "\">\n"
         "<uline server=\"services.test\" silent=\"yes\">\n";
-    if (!WriteFile(folder + "/inspircd.conf", config)) return std::nullopt;
+    if (!WriteConfigFile(folder + "/inspircd.conf", config)) return std::nullopt;
     return IrcServerCommand{"inspircd",
                             {"--runasroot", "--nofork", "--config=" + folder + "/inspircd.conf"}};
   }
@@ -167,12 +167,13 @@ class InspircdAnope : public TestIrcServer {
     };
     const bool edited =
         replace("port = 7000", "port = " + std::to_string(linkPort_)) &&
-        replace("password = \"mypassword\"", std::string("password = \"") + kLinkPassword + "\"") &&
+        replace("password = \"mypassword\"",
+                std::string("password = \"") + kServicesLinkPassword + "\"") &&
         replace("name = \"services.example.com\"", "name = \"services.test\"\n\tid = \"0AS\"") &&
         replace("pid = \"/var/run/anope/anope.pid\"",
                 "pid = \"" + dir.toStdString() + "/anope.pid\"") &&
         replace("casemap = \"ascii\"", "casemap = \"rfc1459\"");
-    return edited && WriteFile(dir + "/conf/services.conf", config);
+    return edited && WriteConfigFile(dir + "/conf/services.conf", config);
   }
 
   bool StartAnope() {

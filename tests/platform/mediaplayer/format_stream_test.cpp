@@ -17,12 +17,13 @@ namespace {
 
 using spindeck::testing::FormatName;
 using spindeck::testing::FormatSongSpec;
+using spindeck::testing::QuietestRms;
 using spindeck::testing::RmsOf;
 using spindeck::testing::SongFormat;
 using spindeck::testing::StreamListener;
 using spindeck::testing::StrongestFrequency;
 
-constexpr char kMount[] = "/spindeck.mp3";
+constexpr char kFormatsMount[] = "/spindeck.mp3";
 
 QString SongFile(const QTemporaryDir& dir, SongFormat format) {
   const char* extension = format == SongFormat::kOpusStereo ? ".opus" : ".flac";
@@ -30,16 +31,6 @@ QString SongFile(const QTemporaryDir& dir, SongFormat format) {
 }
 
 // The quietest 10 ms of the samples: a hole in a steady tone shows here.
-double QuietestRms(const std::vector<float>& samples, long rate) {
-  const auto window = static_cast<std::size_t>(rate / 100);
-  double quietest = 1.0;
-  for (std::size_t at = 0; window > 0 && at + window <= samples.size(); at += window) {
-    quietest = std::min(quietest, RmsOf({samples.begin() + static_cast<long>(at),
-                                         samples.begin() + static_cast<long>(at + window)}));
-  }
-  return quietest;
-}
-
 TEST(FormatStream, EachFormatReachesTheListenerAtItsPitchAndLevel) {
   qputenv("SPINDECK_AUDIO", "null");  // paced silent output: the stream runs in real time
   QTemporaryDir dir;
@@ -54,15 +45,16 @@ TEST(FormatStream, EachFormatReachesTheListenerAtItsPitchAndLevel) {
   spindeck::testing::IcecastServer server;
   ASSERT_TRUE(server.Start());
   platform::MediaPlayer player;
-  player.StartStream(platform::IcecastUrl{"source", "127.0.0.1", server.port(), kMount}, "hackme");
+  player.StartStream(platform::IcecastUrl{"source", "127.0.0.1", server.port(), kFormatsMount},
+                     "hackme");
   StreamListener listener;
   for (const FormatSongSpec& song : songs) {
     const std::string name = FormatName(song.format);
     player.Open(SongFile(dir, song.format).toStdString());
     ASSERT_FALSE(player.FileName().empty()) << name;
     if (!listener.connected()) {
-      ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kMount); }, 10000));
-      ASSERT_TRUE(listener.Connect(server.ListenUrl(kMount)));
+      ASSERT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kFormatsMount); }, 10000));
+      ASSERT_TRUE(listener.Connect(server.ListenUrl(kFormatsMount)));
     }
     // What the server and the stream's buffer held of the song before is passed over.
     listener.Skip();

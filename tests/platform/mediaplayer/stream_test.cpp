@@ -35,13 +35,14 @@ using spindeck::testing::IcecastOptions;
 using spindeck::testing::IcecastServer;
 using spindeck::testing::MakeTestSong;
 using spindeck::testing::MakeToneSong;
+using spindeck::testing::QuietestRms;
 using spindeck::testing::RmsOf;
 using spindeck::testing::StderrCapture;
 using spindeck::testing::StreamListener;
 using spindeck::testing::StrongestFrequency;
 
 constexpr char kMount[] = "/spindeck.mp3";
-constexpr int kPlaying = 2;
+constexpr int kPlayingState = 2;
 
 class StreamTest : public ::testing::Test {
  protected:
@@ -73,16 +74,6 @@ class StreamTest : public ::testing::Test {
   }
 
   // The quietest 10 ms of the samples: a gap or a dropped piece in a steady tone shows here.
-  static double QuietestRms(const std::vector<float>& samples, long rate) {
-    const auto window = static_cast<std::size_t>(rate / 100);
-    double quietest = 1.0;
-    for (std::size_t at = 0; window > 0 && at + window <= samples.size(); at += window) {
-      quietest = std::min(quietest, RmsOf({samples.begin() + static_cast<long>(at),
-                                           samples.begin() + static_cast<long>(at + window)}));
-    }
-    return quietest;
-  }
-
   static std::unique_ptr<QTemporaryDir> songs_;
 };
 std::unique_ptr<QTemporaryDir> StreamTest::songs_;
@@ -275,7 +266,7 @@ TEST_F(StreamTest, ServerRestartBringsTheStreamBackWhilePlaybackGoesOn) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return player.CurrentPosition() > before + 3.0; }, 20000));
   ASSERT_TRUE(server.Start());
   EXPECT_TRUE(QTest::qWaitFor([&] { return server.HasSource(kMount); }, 10000));
-  EXPECT_EQ(player.PlayState(), kPlaying);
+  EXPECT_EQ(player.PlayState(), kPlayingState);
   EXPECT_GT(player.CurrentPosition(), before + 3.0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return server.Title(kMount) == "before"; }, 5000));
 
@@ -316,7 +307,7 @@ TEST_F(StreamTest, RefusedLoginIsToldOnceAndPlayingGoesOn) {
 
   const double position = wrong.CurrentPosition();
   EXPECT_TRUE(QTest::qWaitFor([&] { return wrong.CurrentPosition() > position + 1.0; }, 10000));
-  EXPECT_EQ(wrong.PlayState(), kPlaying);
+  EXPECT_EQ(wrong.PlayState(), kPlayingState);
   EXPECT_EQ(errors.Count("refused the source password"), 1) << errors.text();
   EXPECT_EQ(errors.Count("already has a source"), 1) << errors.text();
 }
@@ -335,7 +326,7 @@ TEST_F(StreamTest, StalledServerHoldsUpNeitherPlaybackNorTheEnd) {
   const double position = player->CurrentPosition();
   player->SetStreamTitle("still stalled");
   EXPECT_TRUE(QTest::qWaitFor([&] { return player->CurrentPosition() > position + 8.0; }, 30000));
-  EXPECT_EQ(player->PlayState(), kPlaying);
+  EXPECT_EQ(player->PlayState(), kPlayingState);
   {
     const spindeck::testing::Watchdog bound(std::chrono::seconds(30), "destroying the player");
     player.reset();  // returns within its bound although the server takes nothing
