@@ -22,10 +22,6 @@ constexpr milliseconds kServerStallLimit(2000);
 constexpr milliseconds kWriteTurn(500);
 constexpr milliseconds kTurn(50);
 
-struct OperationUnref {
-  void operator()(pa_operation* o) const { pa_operation_unref(o); }
-};
-
 }  // namespace
 
 std::unique_ptr<PulseSink> PulseSink::Open(milliseconds timeout) {
@@ -142,8 +138,7 @@ bool PulseSink::HandOver() {
 bool PulseSink::Drain(const std::function<bool()>& interrupted) {
   if (interrupted && interrupted()) return false;
   if (!HandOver() || !StreamGood()) return true;
-  std::unique_ptr<pa_operation, OperationUnref> drain(
-      pa_stream_drain(stream_.get(), nullptr, nullptr));
+  const PulseOperation drain(pa_stream_drain(stream_.get(), nullptr, nullptr));
   if (!drain) return true;
   // Bounded: what is buffered plays within its length; a server that stopped is let be.
   const auto deadline = Clock::now() + kServerStallLimit;

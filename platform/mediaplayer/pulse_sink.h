@@ -4,15 +4,12 @@
 // thread wakes for every piece of audio. The server asks for more audio only every few tens of
 // milliseconds and gets it in one piece, which keeps the wake-ups of a playing song few. Every wait
 // is bounded: a server that stops answering makes Write fail (the player then plays on in silence).
-#include <pulse/context.h>
-#include <pulse/mainloop.h>
-#include <pulse/stream.h>
-
 #include <chrono>
 #include <memory>
 #include <vector>
 
 #include "platform/mediaplayer/audio_sink.h"
+#include "platform/volume/pulse_handles.h"
 
 namespace platform {
 
@@ -35,21 +32,6 @@ class PulseSink : public AudioSink {
 
  private:
   using Clock = std::chrono::steady_clock;
-  struct MainloopFree {
-    void operator()(pa_mainloop* m) const { pa_mainloop_free(m); }
-  };
-  struct ContextRelease {
-    void operator()(pa_context* c) const {
-      pa_context_disconnect(c);
-      pa_context_unref(c);
-    }
-  };
-  struct StreamRelease {
-    void operator()(pa_stream* s) const {
-      pa_stream_disconnect(s);
-      pa_stream_unref(s);
-    }
-  };
   class Key {
     friend class PulseSink;
     Key() = default;
@@ -70,9 +52,9 @@ class PulseSink : public AudioSink {
   // Writes the audio kept back into the stream in one piece; false when that failed.
   bool HandOver();
 
-  std::unique_ptr<pa_mainloop, MainloopFree> mainloop_;
-  std::unique_ptr<pa_context, ContextRelease> context_;
-  std::unique_ptr<pa_stream, StreamRelease> stream_;
+  PulseMainloop mainloop_;
+  PulseContext context_;
+  PulseStream stream_;
   // Audio written but kept back until the stream's buffer can take no more (or a command
   // comes), so that the server gets it in one piece and is woken once for it.
   std::vector<unsigned char> unsent_;

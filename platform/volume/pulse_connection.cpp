@@ -24,7 +24,7 @@ std::unique_ptr<PulseConnection> PulseConnection::Connect(std::chrono::milliseco
 
 bool PulseConnection::Complete(pa_operation* operation) {
   if (operation == nullptr) return false;
-  std::unique_ptr<pa_operation, OperationUnref> owned(operation);
+  const PulseOperation owned(operation);
   while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) {
     if (!Iterate() || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_.get()))) {
       pa_operation_cancel(operation);

@@ -2,12 +2,10 @@
 // A short-lived, synchronous connection to a PulseAudio (or PipeWire-pulse) server. Every wait
 // is bounded by the deadline given at connection, so that a missing or hung server costs at most
 // that long. The server is never started on demand: a machine without one simply has none.
-#include <pulse/context.h>
-#include <pulse/mainloop.h>
-#include <pulse/operation.h>
-
 #include <chrono>
 #include <memory>
+
+#include "platform/volume/pulse_handles.h"
 
 namespace platform {
 
@@ -33,25 +31,12 @@ class PulseConnection {
   bool Complete(pa_operation* operation);
 
  private:
-  struct MainloopFree {
-    void operator()(pa_mainloop* m) const { pa_mainloop_free(m); }
-  };
-  struct ContextRelease {
-    void operator()(pa_context* c) const {
-      pa_context_disconnect(c);
-      pa_context_unref(c);
-    }
-  };
-  struct OperationUnref {
-    void operator()(pa_operation* o) const { pa_operation_unref(o); }
-  };
-
   // One bounded turn of the main loop; false when the deadline has passed.
   bool Iterate();
 
   Clock::time_point deadline_;
-  std::unique_ptr<pa_mainloop, MainloopFree> mainloop_;
-  std::unique_ptr<pa_context, ContextRelease> context_;
+  PulseMainloop mainloop_;
+  PulseContext context_;
 };
 
 }  // namespace platform
